@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+PACOTES=(
+  build-essential cmake ninja-build pkg-config
+  firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
+  libpugixml-dev libcurl4-openssl-dev libssl-dev openssl
+  googletest libgtest-dev
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev
+  python3 clang libclang-rt-14-dev
+)
+faltam=()
+for p in "${PACOTES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltam+=("$p")
+done
+if [ ${#faltam[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${faltam[@]}"
+fi

@@ -1,0 +1,40 @@
+#pragma once
+// Files and folders as the monitor needs them. Paths are UTF-8 texts.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace UnArquivos {
+
+#ifdef _WIN32
+inline constexpr char SEPARADOR = '\\';
+#else
+inline constexpr char SEPARADOR = '/';
+#endif
+
+bool ExisteArquivo(const std::string& caminho);  // a plain file (not a folder)
+bool ExistePasta(const std::string& caminho);
+bool CriaPasta(const std::string& caminho);      // one level only
+// Moves a file, replacing a file of the same name at the destination.
+bool MoveArquivoSubstituindo(const std::string& origem, const std::string& destino);
+// Moves or renames a file; fails when the destination exists.
+bool MoveArquivo(const std::string& origem, const std::string& destino);
+bool CopiaArquivo(const std::string& origem, const std::string& destino, bool falhaSeExistir);
+bool ApagaArquivo(const std::string& caminho);
+// Last write, in milliseconds since 1970-01-01 UTC; empty when the file cannot be seen.
+std::optional<int64_t> DataUltimaGravacao(const std::string& caminho);
+// Reads at most `maximo` bytes from the start of the file; empty when it cannot be read.
+std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo);
+// Writes (creating or truncating) a file; false on failure.
+bool GravaArquivo(const std::string& caminho, const std::string& conteudo);
+// Appends to a file, creating it when missing; false on failure.
+bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo);
+
+// The plain, non-hidden files of `pasta` whose names match `mascara` (see UnMascara),
+// in ascending order with letters compared without regard to case.
+std::vector<std::string> ListaArquivos(const std::string& pasta, const std::string& mascara);
+// Every entry of `pasta` matching `mascara`, whatever its attributes, in listing order.
+std::vector<std::string> ListaEntradas(const std::string& pasta, const std::string& mascara);
+
+}  // namespace UnArquivos

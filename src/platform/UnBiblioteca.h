@@ -1,0 +1,13 @@
+#pragma once
+// Shared libraries loaded at run time.
+#include <string>
+#include <vector>
+
+namespace UnBiblioteca {
+
+// Tries each name in turn (on Windows the program's folder first, then the search path).
+// Returns nullptr when none loads; `erro` then says why.
+void* Carrega(const std::vector<std::string>& nomes, std::string& erro);
+void* Funcao(void* biblioteca, const char* nome);
+
+}  // namespace UnBiblioteca

@@ -1,0 +1,23 @@
+#pragma once
+// Running processes, the running executable, and starting programs and documents.
+#include <string>
+#include <vector>
+
+namespace UnProcessos {
+
+// One name per running process as the process list gives it (the executable's path or name).
+std::vector<std::string> ListaProcessos();
+// Full path of the running executable.
+std::string CaminhoExecutavel();
+
+struct PedidoExecucao {
+  std::string sVerbo;       // "open", or empty for the default verb
+  std::string sArquivo;     // program or document
+  std::string sParametros;
+  std::string sPastaTrabalho;
+  bool bOculto = false;     // hidden window instead of a normal one
+};
+// Starts a program or opens a document; the outcome is the caller's to ignore.
+bool Executa(const PedidoExecucao& pedido);
+
+}  // namespace UnProcessos

@@ -1,0 +1,50 @@
+#pragma once
+// The XML document of the answer files. Child names are matched by local name within the
+// parent's namespace.
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace UnXml {
+
+class EXmlErro : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class XmlElemento {
+ public:
+  XmlElemento() = default;
+  explicit XmlElemento(std::shared_ptr<void> no) : no_(std::move(no)) {}
+  bool Existe() const { return static_cast<bool>(no_); }
+  // Text of the first child element with that name; empty when absent. Raises below none.
+  std::string TextoFilho(const std::string& nome) const;
+  // First child element with that name, or none. Raises below none.
+  XmlElemento ElementoFilho(const std::string& nome) const;
+  // Child elements by position. Raise below none.
+  size_t QuantidadeFilhos() const;
+  XmlElemento Filho(size_t indice) const;
+  std::string NomeLocal() const;
+  std::string Texto() const;
+
+ private:
+  std::shared_ptr<void> no_;
+};
+
+class XmlDocumento {
+ public:
+  XmlDocumento();
+  ~XmlDocumento();
+  XmlDocumento(const XmlDocumento&) = delete;
+  XmlDocumento& operator=(const XmlDocumento&) = delete;
+  // Raise EXmlErro when the file cannot be read or is not well-formed.
+  void Carrega(const std::string& caminho);
+  void CarregaTexto(const std::string& conteudo);
+  XmlElemento ElementoDocumento() const;
+
+ private:
+  struct Impl;
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace UnXml

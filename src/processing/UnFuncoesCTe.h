@@ -1,0 +1,42 @@
+#pragma once
+// The CT-e folder tree and the small text functions the processors build names and
+// statements with.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace UnFirebird { class TIBDatabase; }
+
+namespace UnFuncoesCTe {
+
+inline constexpr const char* NAMESPACE_CTE = "http://www.portalfiscal.inf.br/cte";
+
+// Root folder of the company trees from TAB_PARAMETRO, ending with the separator.
+std::string RetornaPastaRaizCTe(UnFirebird::TIBDatabase& banco);
+// root + CNPJ + the folder of the code; a code without a folder gives the company folder.
+std::string RetornaPastaCTe(int codigo, const std::string& raiz, const std::string& cnpj);
+void CriaPastasCTe(const std::string& raiz, const std::string& cnpj);
+std::string PreencheZeros(const std::string& valor, int largura);
+std::string ReplicaTexto(const std::string& texto, int quantidade);
+std::string SeEntao(bool condicao, const std::string& verdadeiro, const std::string& falso);
+// dd.mm.yyyy hh:mm:ss cut from the authority's yyyy-mm-ddThh:mm:ss.
+std::string TextoData(const std::string& t);
+// Name contains "CTE" (any case), or the file's root element carries the CT-e namespace.
+bool EhArquivoCTe(const std::string& caminho);
+// The same test on content already read (the file's first bytes).
+bool ConteudoEhCTe(const std::string& inicio);
+// "###,##0" with the workstation's thousands separator.
+std::string FormataContador(int64_t valor, const std::string& separador);
+
+// A value that enters a statement without quotes must be a plain run of decimal digits.
+class EValorInvalido : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+bool EhNumeroDecimal(const std::string& valor);
+// The value itself when it is a run of digits; raises EValorInvalido otherwise.
+std::string Numero(const std::string& valor);
+// `SeEntao`(v not empty, v, "null") with the digit check on v.
+std::string NumeroOuNull(const std::string& valor);
+
+}  // namespace UnFuncoesCTe

@@ -1,0 +1,145 @@
+#pragma once
+// The object that owns the monitor's state for the run: connection, counters, the per-pass
+// fields, and the cycle and processors that work on them.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "database/UnFirebird.h"
+#include "platform/UnProcessos.h"
+#include "platform/UnXml.h"
+#include "processing/UnListaArquivos.h"
+#include "shell/UnTela.h"
+
+inline constexpr const char* TITULO_APLICACAO = "quelvix Monitor CT-e";
+inline constexpr const char* AVISO_DO_SISTEMA = "Aviso do Sistema";
+
+// Module values of the self-update, set when the connection opens.
+struct TValoresAtualizacao {
+  std::string NomeExecutavel;
+  std::string PastaExecutavel;           // no trailing separator
+  std::string PastaAtualizacao;          // no trailing separator
+  std::string PastaExecutavelParametro;  // blanks as "§"
+  std::string PastaAtualizacaoParametro;
+  std::string VersaoERP;
+  std::string ScriptRodado;
+};
+
+class TMonitorCTe {
+ public:
+  explicit TMonitorCTe(UnTela::Tela& tela);
+  ~TMonitorCTe();
+
+  // ---- Start-up, cycle and ending
+  void FormCreate();
+  void Timer1Timer();
+  void ProcessaEmpresas();
+  void ProcessaPastasEmpresa(const std::string& pasta);
+  bool ProcessoEmExecucao(const std::string& nome);
+  bool ConexaoPermitida();
+  // Buttons and menu, as the shells call them; errors go to the standard error display.
+  void BitBtn2Click();  // "Zerar Valores"
+  void BitBtn3Click();  // "Reiniciar"
+  void Sair1Click();    // "&Sair": disconnects and ends the monitor (raises EFimMonitor)
+  // Runs an event handler: an error that escapes it goes to the standard error display.
+  void TrataEvento(const std::function<void()>& evento);
+  void MostraErroPadrao(const std::string& mensagem);
+  bool Timer1Ativo() const { return bTimer1Ativo; }
+  bool PassoEmExecucao() const { return bPassoEmExecucao; }
+
+  // ---- Window content
+  void ZeraContadores();
+  void MostraContadores();
+  void MostraVersao();
+  void MostraArquivo(const std::string& NomeArquivo);
+
+  // ---- Database
+  std::string RetornaNomeBanco();
+  void ConectaBancoDados(const std::string& nome);
+  void DesconectaBancoDados();
+  std::string RetornaPastaDados();
+  // Ends the pass's transaction with a hard commit, so the database's snapshot moves on.
+  void EncerraTransacaoPasso();
+
+  // ---- Processing
+  void MostraArquivoErro(const std::string& caminho);
+  void ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void GravaNumeroLote(int32_t id, int32_t lote);
+  void ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
+                      const std::string& lote);
+  void ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaErroRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaErroSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaErroProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaErroCTe(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaErroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ProcessaErroEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
+  void ImprimeCTe(int32_t id);
+
+  // ---- Maintenance
+  void DefinePastaAtualizacao(const std::string& nomeBanco, const std::string& iniServidor);
+  void VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo);
+
+  // ---- Processor skeleton helpers
+  // Picks the first name of the list not yet taken up in this run of the processor; false
+  // when none is left. Files left in place are skipped until the next pass.
+  bool SelecionaProximo(TFileListBox& lista);
+  void IniciaProcessador(TFileListBox& lista, const std::string& pasta, const std::string& mascara);
+  // Success move of the current file to folder code `codigo`; error move to "Erro".
+  void MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo);
+  void MoveErro(TFileListBox& lista, const std::string& atual, int32_t* contadorProprio,
+                bool pergunta = true);
+  // Runs a change on qryUpdate followed by " commit retain".
+  void ExecutaAlteracao(const std::string& sql);
+  // Runs a look-up on qryPesquisa.
+  void ExecutaPesquisa(const std::string& sql);
+
+  // ---- State (names of the system's conventions)
+  UnTela::Tela& tela;
+  std::string it_sSql;
+  std::string locainiServidor;
+  std::unique_ptr<UnXml::XmlDocumento> vXMLDoc;
+  std::string sServidor, sPath, sBanco;
+  std::string it_sNomeArquivo;
+  int32_t it_iID_CTe = 0;
+
+  int32_t iLotesProcessados = 0;
+  int32_t iSolicitacaoInconsistente = 0;
+  int32_t iPedidosGerados = 0;
+  int32_t iLotesErro = 0;
+  int32_t iConfirmacaoRecebida = 0;
+  int32_t iConfirmacaoErro = 0;
+  int32_t iCTeAutorizada = 0;
+  int32_t iCTeErro = 0;
+  int32_t iCTeCancelada = 0;
+  int32_t iConsultasCTe = 0;
+  int32_t iConsultasCTeErro = 0;
+
+  std::string it_sPastaRaizCTe;
+  std::string it_sCNPJEmpresa;
+  std::unique_ptr<UnFirebird::TIBQuery> qryUpdate;
+  std::unique_ptr<UnFirebird::TIBQuery> qryPesquisa;
+  std::unique_ptr<UnFirebird::TIBDatabase> IBD_BancoDados;
+  TFileListBox FileListBox1;
+  TValoresAtualizacao Atualizacao;
+
+  // Where the monitor runs from: the running executable, or an ERP folder a test chooses.
+  std::string sCaminhoExecutavel;
+  // Client library names to try; empty for the platform's default.
+  std::vector<std::string> sBibliotecasFirebird;
+  // Starts programs and documents (explorer, the printing program, the updater).
+  std::function<bool(const UnProcessos::PedidoExecucao&)> Executa = UnProcessos::Executa;
+  // Base address of the maker's web server (loopback in tests).
+  std::string sEnderecoSite;
+
+ private:
+  bool bTimer1Ativo = false;
+  bool bPassoEmExecucao = false;
+  bool bEncerrado = false;
+  std::set<std::string> sArquivosVistos;  // names already taken up by the running processor
+};

@@ -1,0 +1,42 @@
+#pragma once
+// What the core asks of the shell: the window on Windows, the terminal on Linux.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace UnTela {
+
+inline constexpr unsigned MB_ICONERROR = 16;
+inline constexpr unsigned MB_ICONEXCLAMATION = 48;
+inline constexpr unsigned MB_ICONWARNING = 48;
+inline constexpr unsigned MB_SEMICONE = 0;
+
+inline constexpr int QUANTIDADE_CONTADORES = 11;
+
+class Tela {
+ public:
+  virtual ~Tela() = default;
+  virtual void MostraVersao(const std::string& texto) = 0;
+  // The file being read; empty between files.
+  virtual void MostraArquivo(const std::string& nome) = 0;
+  // The eleven counters formatted, in the order of the counter fields.
+  virtual void MostraContadores(const std::array<std::string, QUANTIDADE_CONTADORES>& valores) = 0;
+  // A modal yes/no question; true for yes.
+  virtual bool Pergunta(const std::string& texto) = 0;
+  // A modal message box: text, caption and MB_ icon flags.
+  virtual void MostraNotificacao(const std::string& texto, const std::string& titulo,
+                                 unsigned flags) = 0;
+  // The notice dialog "Aviso do Sistema".
+  virtual void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) = 0;
+  // Lets pending messages (buttons, menu, signals) run.
+  virtual void ProcessaMensagens() = 0;
+  // The cycle stopped after an error (empty text: it runs again).
+  virtual void MostraCicloParado(const std::string& mensagem) = 0;
+};
+
+// Raised to end the monitor at once; the shell ends the process with this exit code.
+struct EFimMonitor {
+  int iCodigoSaida = 0;
+};
+
+}  // namespace UnTela
