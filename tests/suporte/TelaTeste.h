@@ -1,0 +1,54 @@
+#pragma once
+// A screen that records what the core showed and answers questions as told.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/UnTela.h"
+
+class TelaTeste : public UnTela::Tela {
+ public:
+  struct Notificacao {
+    std::string sTexto, sTitulo;
+    unsigned iFlags;
+  };
+  void MostraVersao(const std::string& texto) override { sVersao = texto; }
+  void MostraArquivo(const std::string& nome) override {
+    sArquivo = nome;
+    if (!nome.empty()) arquivosMostrados.push_back(nome);
+  }
+  void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override {
+    contadores = v;
+    ++iMostrasContadores;
+  }
+  bool Pergunta(const std::string& texto) override {
+    perguntas.push_back(texto);
+    return bResposta;
+  }
+  void MostraNotificacao(const std::string& texto, const std::string& titulo,
+                         unsigned flags) override {
+    notificacoes.push_back({texto, titulo, flags});
+  }
+  void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override {
+    avisos.push_back(texto);
+    (void)confirmacao;
+    (void)fechaAutomatico;
+  }
+  void ProcessaMensagens() override {
+    ++iMensagensProcessadas;
+    if (aoProcessarMensagens) aoProcessarMensagens();
+  }
+  void MostraCicloParado(const std::string& mensagem) override { ciclosParados.push_back(mensagem); }
+
+  std::string sVersao, sArquivo;
+  std::vector<std::string> arquivosMostrados;
+  std::array<std::string, UnTela::QUANTIDADE_CONTADORES> contadores{};
+  int iMostrasContadores = 0;
+  bool bResposta = false;
+  std::vector<std::string> perguntas;
+  std::vector<Notificacao> notificacoes;
+  std::vector<std::string> avisos;
+  std::vector<std::string> ciclosParados;
+  int iMensagensProcessadas = 0;
+  std::function<void()> aoProcessarMensagens;
+};
