@@ -1,0 +1,7 @@
+#include "maintenance/UnEnderecoSite.h"
+
+namespace UnEnderecoSite {
+
+std::string RetornaEnderecoSite() { return "http://www.quelvix.com.br"; }
+
+}  // namespace UnEnderecoSite
