@@ -12,8 +12,9 @@
 
 class InstalacaoTeste {
  public:
-  // `nomeBanco`: empty for an embedded database inside the folder; otherwise a full name.
-  explicit InstalacaoTeste(const std::string& nomeBanco = "");
+  // The database file lies in the "Dados" folder; with `bServidor` it is reached through the
+  // Firebird server on 127.0.0.1 instead of the embedded engine.
+  explicit InstalacaoTeste(bool bServidor = false);
 
   PastaTemporaria pasta;
   std::string sPastaErp;    // the monitor's folder, no trailing separator
@@ -28,6 +29,11 @@ class InstalacaoTeste {
   std::string Erro(const std::string& cnpj) const;
   std::string Autorizados(const std::string& cnpj) const;
 
-  // A monitor on this installation, connected to its database.
+  // The initialisation files point at the database (also after a test changed them).
+  void EscreveIniServidor(const std::string& servidor, const std::string& path,
+                          const std::string& name) const;
+
+  // A monitor on this installation, connected to its database. Its download address is a
+  // loopback port where nothing listens.
   std::unique_ptr<TMonitorCTe> Monitor(TelaTeste& tela) const;
 };

@@ -1,0 +1,59 @@
+// Error files of the transmitter: counted, moved to "Erro" and offered for viewing.
+// Their content is never read.
+#include "platform/UnArquivos.h"
+#include "processing/UnFuncoesCTe.h"
+#include "shell/UnMonitor.h"
+
+namespace {
+
+void ProcessaArquivosErro(TMonitorCTe& m, TFileListBox& lista, const std::string& pasta,
+                          const std::string& mascara, int32_t& contador) {
+  m.tela.ProcessaMensagens();
+  m.IniciaProcessador(lista, pasta, mascara);
+  while (m.SelecionaProximo(lista)) {
+    m.tela.ProcessaMensagens();
+    const std::string atual = lista.FileName();
+    const std::string nome = lista.NomeSelecionado();
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    ++contador;
+    m.MostraArquivo(nome);
+    const std::string destino =
+        UnFuncoesCTe::RetornaPastaCTe(5, m.it_sPastaRaizCTe, m.it_sCNPJEmpresa) + nome;
+    UnArquivos::MoveArquivoSubstituindo(atual, destino);
+    m.MostraArquivoErro(destino);
+    lista.Update();
+    m.MostraArquivo("");
+  }
+}
+
+}  // namespace
+
+void TMonitorCTe::ProcessaErroRecibo(UnXml::XmlDocumento&, TFileListBox& lista,
+                                     const std::string& pasta) {
+  ProcessaArquivosErro(*this, lista, pasta, "*-rec.err*", iLotesErro);
+}
+
+void TMonitorCTe::ProcessaErroSituacao(UnXml::XmlDocumento&, TFileListBox& lista,
+                                       const std::string& pasta) {
+  ProcessaArquivosErro(*this, lista, pasta, "*-sit.err*", iConsultasCTeErro);
+}
+
+void TMonitorCTe::ProcessaErroProtocolo(UnXml::XmlDocumento&, TFileListBox& lista,
+                                        const std::string& pasta) {
+  ProcessaArquivosErro(*this, lista, pasta, "*-pro-rec.err*", iConfirmacaoErro);
+}
+
+void TMonitorCTe::ProcessaErroCTe(UnXml::XmlDocumento&, TFileListBox& lista,
+                                  const std::string& pasta) {
+  ProcessaArquivosErro(*this, lista, pasta, "*cte.err*", iConfirmacaoErro);
+}
+
+void TMonitorCTe::ProcessaErroLote(UnXml::XmlDocumento&, TFileListBox& lista,
+                                   const std::string& pasta) {
+  ProcessaArquivosErro(*this, lista, pasta, "*env-loterps.err*", iConfirmacaoErro);
+}
+
+void TMonitorCTe::ProcessaErroEvento(UnXml::XmlDocumento&, TFileListBox& lista,
+                                     const std::string& pasta) {
+  ProcessaArquivosErro(*this, lista, pasta, "*-eve.err*", iConsultasCTeErro);
+}

@@ -1,0 +1,216 @@
+#include "shell/UnMonitor.h"
+
+#include "maintenance/UnDataArquivo.h"
+#include "maintenance/UnEnderecoSite.h"
+#include "platform/UnArquivos.h"
+#include "platform/UnLocalidade.h"
+#include "platform/UnMascara.h"
+#include "processing/UnFuncoesCTe.h"
+
+using UnTela::EFimMonitor;
+
+namespace {
+
+// Marks a pass as running for as long as it runs, also when it leaves with an error.
+class MarcaPasso {
+ public:
+  explicit MarcaPasso(bool& marca) : marca_(marca) { marca_ = true; }
+  ~MarcaPasso() { marca_ = false; }
+
+ private:
+  bool& marca_;
+};
+
+bool EhErroDeConexao(const std::string& mensagem) {
+  for (const char* texto : {"Unable to complete network request to host", "Error reading data",
+                            "unprepared dynamic SQL"})
+    if (mensagem.find(texto) != std::string::npos) return true;
+  return false;
+}
+
+std::string NomeDoProcesso(const std::string& entrada) {
+  const size_t separador = entrada.find_last_of("\\/:");
+  return separador == std::string::npos ? entrada : entrada.substr(separador + 1);
+}
+
+}  // namespace
+
+TMonitorCTe::TMonitorCTe(UnTela::Tela& t)
+    : tela(t),
+      sCaminhoExecutavel(UnProcessos::CaminhoExecutavel()),
+      sEnderecoSite(UnEnderecoSite::RetornaEnderecoSite()) {}
+
+TMonitorCTe::~TMonitorCTe() = default;
+
+void TMonitorCTe::FormCreate() {
+  ZeraContadores();
+  MostraVersao();
+  MostraContadores();
+  const std::string nome = RetornaNomeBanco();
+  ConectaBancoDados(nome);
+  ProcessaEmpresas();
+  VerificaNovaVersao(*IBD_BancoDados, 1);
+  bTimer1Ativo = true;
+}
+
+void TMonitorCTe::Timer1Timer() {
+  if (bEncerrado || bPassoEmExecucao) return;
+  tela.ProcessaMensagens();
+  try {
+    ProcessaEmpresas();
+  } catch (const std::exception& erro) {
+    bTimer1Ativo = false;
+    if (IBD_BancoDados) IBD_BancoDados->Desconecta();
+    const std::string mensagem = erro.what();
+    if (EhErroDeConexao(mensagem)) {
+      tela.MostraNotificacao("O sistema será finalizado. Erro: " + mensagem, AVISO_DO_SISTEMA,
+                             UnTela::MB_ICONERROR);
+      throw EFimMonitor{1};
+    }
+    tela.MostraCicloParado(mensagem);
+  }
+  if (!ProcessoEmExecucao("quelvixEmpresa.exe") && !ProcessoEmExecucao("quelvixEmpresa4.exe"))
+    throw EFimMonitor{0};
+  if (!ConexaoPermitida()) throw EFimMonitor{0};
+}
+
+void TMonitorCTe::ProcessaEmpresas() {
+  if (bEncerrado || bPassoEmExecucao) return;  // one pass at a time
+  MarcaPasso passo(bPassoEmExecucao);
+  tela.ProcessaMensagens();
+  it_sPastaRaizCTe = UnFuncoesCTe::RetornaPastaRaizCTe(*IBD_BancoDados);
+  {
+    UnFirebird::TIBQuery qryEmpresa(*IBD_BancoDados);
+    it_sSql =
+        " select pe.id_empresa, pe.no_cnpj_cpf from cad_pessoa pe where pe.st_emitente_cte = " +
+        UnFirebird::QuotedStr("S") + " and pe.no_cnpj_cpf is not null";
+    qryEmpresa.Close();
+    qryEmpresa.SQL = it_sSql;
+    qryEmpresa.Open();
+    for (size_t linha = 0; linha < qryEmpresa.QuantidadeLinhas(); ++linha) {
+      it_sCNPJEmpresa = qryEmpresa.FieldAsString(linha, "no_cnpj_cpf");
+      UnFuncoesCTe::CriaPastasCTe(it_sPastaRaizCTe, it_sCNPJEmpresa);
+      ProcessaPastasEmpresa(UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa));
+    }
+  }
+  bTimer1Ativo = true;
+  EncerraTransacaoPasso();
+  tela.MostraCicloParado("");
+}
+
+void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
+  tela.ProcessaMensagens();
+  struct LiberaObjetos {
+    TMonitorCTe& m;
+    ~LiberaObjetos() {
+      m.vXMLDoc.reset();
+      m.qryUpdate.reset();
+      m.qryPesquisa.reset();
+    }
+  } libera{*this};
+  vXMLDoc = std::make_unique<UnXml::XmlDocumento>();
+  qryUpdate = std::make_unique<UnFirebird::TIBQuery>(*IBD_BancoDados);
+  qryPesquisa = std::make_unique<UnFirebird::TIBQuery>(*IBD_BancoDados);
+
+  UnXml::XmlDocumento& doc = *vXMLDoc;
+  ProcessaNumeroLote(doc, FileListBox1, pasta);
+  ProcessaProtocolo(doc, FileListBox1, pasta);
+  ProcessaEvento(doc, FileListBox1, pasta);
+  ProcessaSituacao(doc, FileListBox1, pasta);
+  ProcessaErroRecibo(doc, FileListBox1, pasta);
+  ProcessaErroSituacao(doc, FileListBox1, pasta);
+  ProcessaErroProtocolo(doc, FileListBox1, pasta);
+  ProcessaErroCTe(doc, FileListBox1, pasta);
+  ProcessaErroLote(doc, FileListBox1, pasta);
+  ProcessaErroEvento(doc, FileListBox1, pasta);
+  MostraContadores();
+}
+
+bool TMonitorCTe::ProcessoEmExecucao(const std::string& nome) {
+  const std::string procurado = UnMascara::MaiusculasAscii(nome);
+  bool encontrado = false;
+  for (const std::string& entrada : UnProcessos::ListaProcessos()) {
+    if (UnMascara::MaiusculasAscii(NomeDoProcesso(entrada)) == procurado ||
+        UnMascara::MaiusculasAscii(entrada) == procurado)
+      encontrado = true;
+  }
+  return encontrado;
+}
+
+bool TMonitorCTe::ConexaoPermitida() {
+  const std::string pasta = RetornaPastaDados();
+  const std::string arquivo = pasta + "Conectado.txt";
+  if (!UnArquivos::ExistePasta(pasta) || !UnArquivos::ExisteArquivo(arquivo)) return true;
+  const auto conteudo = UnArquivos::LeArquivo(arquivo, 4096);
+  if (!conteudo) {
+    // A sharing violation while the ERP writes the flag must not end the monitor.
+    tela.MostraNotificacao("Não foi possível acessar a pasta Dados no Servidor.", AVISO_DO_SISTEMA,
+                           UnTela::MB_ICONERROR);
+    return true;
+  }
+  const std::string linha = conteudo->substr(0, conteudo->find_first_of("\r\n"));
+  return linha != "DESCONECTAR";
+}
+
+void TMonitorCTe::BitBtn2Click() {
+  ZeraContadores();
+  MostraContadores();
+}
+
+void TMonitorCTe::BitBtn3Click() {
+  TrataEvento([this] {
+    ZeraContadores();
+    MostraContadores();
+    ProcessaEmpresas();
+  });
+}
+
+void TMonitorCTe::Sair1Click() {
+  if (bEncerrado) return;
+  bEncerrado = true;
+  bTimer1Ativo = false;
+  DesconectaBancoDados();
+  throw EFimMonitor{0};
+}
+
+void TMonitorCTe::TrataEvento(const std::function<void()>& evento) {
+  try {
+    evento();
+  } catch (const std::exception& erro) {
+    MostraErroPadrao(erro.what());
+  }
+}
+
+void TMonitorCTe::MostraErroPadrao(const std::string& mensagem) {
+  std::string texto = mensagem;
+  if (!texto.empty() && static_cast<unsigned char>(texto.back()) > '.') texto += ".";
+  tela.MostraNotificacao(texto, TITULO_APLICACAO, UnTela::MB_ICONERROR);
+}
+
+void TMonitorCTe::ZeraContadores() {
+  iLotesProcessados = iSolicitacaoInconsistente = iPedidosGerados = iLotesErro = 0;
+  iConfirmacaoRecebida = iConfirmacaoErro = iCTeAutorizada = iCTeErro = 0;
+  iCTeCancelada = iConsultasCTe = iConsultasCTeErro = 0;
+  tela.MostraArquivo("");
+}
+
+void TMonitorCTe::MostraContadores() {
+  const std::string sep = UnLocalidade::SeparadorMilhar();
+  const int32_t valores[UnTela::QUANTIDADE_CONTADORES] = {
+      iLotesProcessados, iSolicitacaoInconsistente, iPedidosGerados, iLotesErro,
+      iConfirmacaoRecebida, iConfirmacaoErro, iCTeAutorizada, iCTeErro,
+      iCTeCancelada, iConsultasCTe, iConsultasCTeErro};
+  std::array<std::string, UnTela::QUANTIDADE_CONTADORES> textos;
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i)
+    textos[i] = UnFuncoesCTe::FormataContador(valores[i], sep);
+  tela.MostraContadores(textos);
+}
+
+void TMonitorCTe::MostraArquivo(const std::string& NomeArquivo) { tela.MostraArquivo(NomeArquivo); }
+
+void TMonitorCTe::MostraVersao() {
+  // The build is known by its executable's last write, minutes precision.
+  std::string data = UnDataArquivo::RetornaDataArquivo(sCaminhoExecutavel);
+  data = data.size() > 3 ? data.substr(0, data.size() - 3) : std::string();
+  tela.MostraVersao("Versão: " + data);
+}

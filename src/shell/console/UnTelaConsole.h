@@ -1,0 +1,31 @@
+#pragma once
+// The monitor's screen on a terminal: one line per event, notices on standard error, and the
+// signals that stand for the window's buttons and menu.
+#include <atomic>
+
+#include "shell/UnTela.h"
+
+class TMonitorCTe;
+
+class TTelaConsole : public UnTela::Tela {
+ public:
+  void DefineMonitor(TMonitorCTe& monitor) { monitor_ = &monitor; }
+  void MostraVersao(const std::string& texto) override;
+  void MostraArquivo(const std::string& nome) override;
+  void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override;
+  bool Pergunta(const std::string& texto) override;
+  void MostraNotificacao(const std::string& texto, const std::string& titulo,
+                         unsigned flags) override;
+  void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
+  void ProcessaMensagens() override;
+  void MostraCicloParado(const std::string& mensagem) override;
+
+  // Installs the handlers: SIGINT/SIGTERM "&Sair", SIGHUP "Reiniciar", SIGUSR1 "Zerar Valores".
+  static void InstalaSinais();
+  // Waits up to `milissegundos` for a signal; true when one arrived.
+  static bool EsperaSinal(int milissegundos);
+
+ private:
+  TMonitorCTe* monitor_ = nullptr;
+  bool bParado_ = false;
+};

@@ -1,0 +1,59 @@
+// monitor-cte: the monitor on a Linux terminal. It reads no arguments and finds everything
+// from its own folder, like the Windows program.
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "platform/UnTrava.h"
+#include "shell/UnMonitor.h"
+#include "shell/console/UnTelaConsole.h"
+
+namespace {
+
+constexpr int INTERVALO_MS = 5000;
+
+// One monitor per login session, as the Windows check holds per desktop.
+std::string ArquivoTravaSessao() {
+  const char* pasta = std::getenv("XDG_RUNTIME_DIR");
+  if (!pasta || !*pasta) pasta = std::getenv("TMPDIR");
+  if (!pasta || !*pasta) pasta = "/tmp";
+  return std::string(pasta) + "/quelvix-monitor-cte.lock";
+}
+
+int64_t AgoraMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+int main() {
+  UnTrava::Trava instancia;
+  if (instancia.Obtem(ArquivoTravaSessao()) == UnTrava::Trava::Resultado::Ocupada) {
+    std::cerr << "Aviso do sistema: O quelvix Monitor CT-e já está em execução" << std::endl;
+    return 1;
+  }
+  TTelaConsole::InstalaSinais();
+  TTelaConsole tela;
+  TMonitorCTe monitor(tela);
+  tela.DefineMonitor(monitor);
+  try {
+    monitor.TrataEvento([&] { monitor.FormCreate(); });
+    int64_t proximo = AgoraMs() + INTERVALO_MS;
+    for (;;) {
+      const int64_t falta = proximo - AgoraMs();
+      if (falta > 0 && TTelaConsole::EsperaSinal(static_cast<int>(falta))) {
+        tela.ProcessaMensagens();
+        continue;
+      }
+      if (falta > 0) continue;
+      proximo += INTERVALO_MS;
+      if (proximo <= AgoraMs()) proximo = AgoraMs() + INTERVALO_MS;
+      if (monitor.Timer1Ativo()) monitor.Timer1Timer();
+    }
+  } catch (const UnTela::EFimMonitor& fim) {
+    return fim.iCodigoSaida;
+  }
+}

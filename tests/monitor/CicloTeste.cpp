@@ -1,0 +1,200 @@
+// One pass of the monitor in this process, on a real database and real folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "suporte/InstalacaoTeste.h"
+#include "suporte/ProcessoTeste.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int QuantidadeArquivos(const std::string& pasta) {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator(pasta))
+    if (e.is_regular_file()) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(Ciclo, SoEmitentesComCnpjGanhamPastasComoGravados) {
+  InstalacaoTeste inst;
+  inst.banco->AdicionaEmpresa("11111111000111");
+  inst.banco->AdicionaEmpresa("123.456.789-09");
+  inst.banco->AdicionaEmpresa("22222222000122", false);
+  inst.banco->AdicionaEmpresa("");
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  m->ProcessaEmpresas();
+  EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_TRUE(fs::is_directory(inst.RetornoOK("11111111000111")));
+  EXPECT_TRUE(fs::is_directory(inst.Erro("123.456.789-09")));
+  EXPECT_TRUE(fs::is_directory(inst.sRaizCTe + "123.456.789-09/Envio"));
+  EXPECT_FALSE(fs::exists(inst.sRaizCTe + "22222222000122"));
+  int pastas = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(inst.sRaizCTe)) ++pastas;
+  EXPECT_EQ(pastas, 2);
+  EXPECT_EQ(tela.iMostrasContadores, 2);  // once per company
+  EXPECT_TRUE(tela.notificacoes.empty());
+}
+
+TEST(Ciclo, RaizQueNaoExisteNaoCriaNadaNemAvisa) {
+  InstalacaoTeste inst;
+  inst.banco->AdicionaEmpresa("11111111000111");
+  inst.banco->DefineRaizCTe(inst.pasta / "naoexiste");
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  m->ProcessaEmpresas();
+  EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_FALSE(fs::exists(inst.pasta / "naoexiste"));
+  EXPECT_TRUE(tela.notificacoes.empty());
+  EXPECT_TRUE(tela.perguntas.empty());
+}
+
+TEST(Ciclo, ArquivosDeErroContadosEMovidosParaErro) {
+  InstalacaoTeste inst;
+  const std::string cnpj = "11111111000111";
+  inst.banco->AdicionaEmpresa(cnpj);
+  const std::string r = inst.Retorno(cnpj);
+  for (const char* nome : {"000000000000001-pro-rec.err", "000000000000002-rec.err",
+                           "a-sit.err", "b-sit.err", "c-sit.err.txt", "x-cte.err", "yCTe.err",
+                           "env-loterps.err", "CTe1-eve.err", "leiame.txt"})
+    EscreveArquivo(r + nome, "erro do transmissor");
+  TelaTeste tela;
+  tela.bResposta = false;
+  auto m = inst.Monitor(tela);
+  m->ProcessaEmpresas();
+  EXPECT_EQ(m->iLotesErro, 2);          // "-pro-rec.err" is taken by the receipt member first
+  EXPECT_EQ(m->iConsultasCTeErro, 4);   // three situation errors and one event error
+  EXPECT_EQ(m->iConfirmacaoErro, 3);    // -cte.err, CTe.err and env-loterps.err, once each
+  EXPECT_EQ(tela.perguntas.size(), 9u);
+  EXPECT_EQ(QuantidadeArquivos(inst.Erro(cnpj)), 9);
+  EXPECT_EQ(QuantidadeArquivos(r), 1);  // only leiame.txt stays
+  EXPECT_TRUE(fs::exists(r + "leiame.txt"));
+}
+
+TEST(Ciclo, ArquivoDeErroQueNaoSaiContaUmaVezPorPasso) {
+  InstalacaoTeste inst;
+  const std::string cnpj = "11111111000111";
+  inst.banco->AdicionaEmpresa(cnpj);
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  m->ProcessaEmpresas();
+  EscreveArquivo(inst.Retorno(cnpj) + "a-cte.err", "x");
+  EscreveArquivo(inst.Retorno(cnpj) + "b-cte.err", "x");
+  fs::create_directories(inst.Erro(cnpj) + "a-cte.err");  // the move cannot replace a folder
+  m->ProcessaEmpresas();
+  EXPECT_EQ(m->iConfirmacaoErro, 2);
+  EXPECT_TRUE(fs::exists(inst.Retorno(cnpj) + "a-cte.err"));
+  EXPECT_TRUE(fs::is_regular_file(inst.Erro(cnpj) + "b-cte.err"));
+  m->ProcessaEmpresas();
+  EXPECT_EQ(m->iConfirmacaoErro, 3);
+  EXPECT_TRUE(m->Timer1Ativo());
+}
+
+TEST(Ciclo, PerguntaRespondidaSimAbreOArquivoDeErro) {
+  InstalacaoTeste inst;
+  const std::string cnpj = "11111111000111";
+  inst.banco->AdicionaEmpresa(cnpj);
+  fs::create_directories(inst.Retorno(cnpj));
+  EscreveArquivo(inst.Retorno(cnpj) + "1-sit.err", "x");
+  TelaTeste tela;
+  tela.bResposta = true;
+  auto m = inst.Monitor(tela);
+  std::vector<UnProcessos::PedidoExecucao> pedidos;
+  m->Executa = [&](const UnProcessos::PedidoExecucao& p) {
+    pedidos.push_back(p);
+    return true;
+  };
+  m->ProcessaEmpresas();
+  ASSERT_EQ(pedidos.size(), 1u);
+  EXPECT_EQ(pedidos[0].sArquivo, "explorer");
+  EXPECT_EQ(pedidos[0].sParametros, inst.Erro(cnpj) + "1-sit.err");
+  EXPECT_FALSE(pedidos[0].bOculto);
+  EXPECT_EQ(tela.perguntas.at(0),
+            "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?");
+}
+
+TEST(Ciclo, PassoQueFalhaParaOCicloEmSilencioEReiniciarRetoma) {
+  InstalacaoTeste inst;
+  PastaTemporaria outra;
+  ErpSubstituto erp(outra.Caminho(), "quelvixEmpresa.exe");
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  m->ProcessaEmpresas();
+  ASSERT_TRUE(m->Timer1Ativo());
+  inst.banco->Executa("drop table tab_parametro");
+  m->Timer1Timer();
+  EXPECT_FALSE(m->Timer1Ativo());
+  EXPECT_TRUE(tela.notificacoes.empty());
+  ASSERT_EQ(tela.ciclosParados.size(), 2u);  // cleared by the good pass, then the stop
+  EXPECT_NE(tela.ciclosParados.back().find("TAB_PARAMETRO"), std::string::npos);
+
+  inst.banco->Executa("create table tab_parametro (NM_CAMINHO_RAIZ_CTE varchar(255))");
+  inst.banco->Executa("insert into tab_parametro values ('" + inst.sRaizCTe + "')");
+  m->iLotesErro = 5;
+  m->BitBtn3Click();  // "Reiniciar" reconnects without a word and runs the cycle again
+  EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_EQ(m->iLotesErro, 0);
+  EXPECT_TRUE(tela.notificacoes.empty());
+  EXPECT_EQ(tela.ciclosParados.back(), "");
+}
+
+TEST(Ciclo, ErroNoReiniciarVaiParaAExibicaoPadrao) {
+  InstalacaoTeste inst;
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  inst.banco->Executa("drop table tab_parametro");
+  m->BitBtn3Click();
+  EXPECT_FALSE(m->Timer1Ativo());
+  ASSERT_EQ(tela.notificacoes.size(), 1u);
+  EXPECT_EQ(tela.notificacoes[0].sTitulo, "quelvix Monitor CT-e");
+  EXPECT_EQ(tela.notificacoes[0].iFlags, 16u);
+  EXPECT_EQ(tela.notificacoes[0].sTexto.back(), '.');
+}
+
+TEST(Ciclo, ZerarValoresLimpaContadoresEArquivo) {
+  InstalacaoTeste inst;
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  m->iCTeAutorizada = 1000;
+  m->MostraContadores();
+  EXPECT_EQ(tela.contadores[6].size(), 5u);  // "1" + separator + "000"
+  tela.sArquivo = "x";
+  m->BitBtn2Click();
+  for (const auto& v : tela.contadores) EXPECT_EQ(v, "0");
+  EXPECT_EQ(tela.sArquivo, "");
+  EXPECT_FALSE(m->Timer1Ativo());  // the cycle is not touched
+}
+
+TEST(Ciclo, ProcessoDoErpEmQualquerCaixa) {
+  InstalacaoTeste inst;
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  EXPECT_FALSE(m->ProcessoEmExecucao("quelvixEmpresa4.exe"));
+  PastaTemporaria outra;
+  ErpSubstituto erp(outra.Caminho(), "QUELVIXEMPRESA4.EXE");
+  EXPECT_TRUE(m->ProcessoEmExecucao("quelvixEmpresa4.exe"));
+}
+
+TEST(Ciclo, SoAPrimeiraLinhaExataDesconecta) {
+  InstalacaoTeste inst;
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  const std::string flag = inst.sPastaDados + "Conectado.txt";
+  EXPECT_TRUE(m->ConexaoPermitida());
+  for (const char* texto : {"desconectar", " DESCONECTAR", "DESCONECTAR ", "OK\r\nDESCONECTAR", ""}) {
+    EscreveArquivo(flag, texto);
+    EXPECT_TRUE(m->ConexaoPermitida()) << texto;
+  }
+  for (const char* texto : {"DESCONECTAR", "DESCONECTAR\r\nOK", "DESCONECTAR\n"}) {
+    EscreveArquivo(flag, texto);
+    EXPECT_FALSE(m->ConexaoPermitida()) << texto;
+  }
+  fs::remove(flag);
+  fs::create_directory(flag);  // there, but not a readable file: the monitor goes on
+  EXPECT_TRUE(m->ConexaoPermitida());
+  EXPECT_TRUE(tela.notificacoes.empty());
+}
