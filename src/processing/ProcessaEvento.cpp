@@ -1,0 +1,40 @@
+// Event answers: the cancellation of a CT-e. Other events are not recorded and their answers
+// stay in Retorno.
+#include "processing/UnComandosSql.h"
+#include "processing/UnFuncoesCTe.h"
+#include "processing/UnLeituraRespostas.h"
+#include "shell/UnMonitor.h"
+
+void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                                 const std::string& pasta) {
+  IniciaProcessador(lista, pasta, "CTe*-eve.xml*");
+  while (SelecionaProximo(lista)) {
+    tela.ProcessaMensagens();
+    const std::string atual = lista.FileName();
+    const std::string nome = lista.NomeSelecionado();
+    it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 56);
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    doc.Carrega(atual);
+    MostraArquivo(nome);
+    const UnLeituraRespostas::EventoLido evento = UnLeituraRespostas::LeEvento(doc);
+    const std::string chave = evento.sChave.empty()
+                                  ? UnLeituraRespostas::RetornaChaveNome(it_sNomeArquivo)
+                                  : "CTe" + evento.sChave;
+    ExecutaPesquisa(UnComandosSql::MontaPesquisaChave(chave));
+    it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+    if (it_iID_CTe == 0) {
+      MoveErro(lista, atual, nullptr);
+    } else if (evento.sProtocolo.empty()) {
+      MoveErro(lista, atual, &iCTeErro, false);
+    } else if (evento.sTipo == UnLeituraRespostas::EVENTO_CANCELAMENTO) {
+      ExecutaAlteracao(UnComandosSql::MontaGravaCancelamentoEvento(evento, it_iID_CTe));
+      if (evento.sStatus == "135") {
+        MoveSucesso(lista, atual, 12);
+        ++iCTeCancelada;
+      } else {
+        MoveErro(lista, atual, &iCTeErro);
+      }
+    }
+    MostraArquivo("");
+  }
+}

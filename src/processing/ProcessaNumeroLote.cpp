@@ -1,0 +1,67 @@
+// Lot-number files: the lot number of a CT-e, and the receipt of that lot that follows from it.
+#include "platform/UnArquivos.h"
+#include "processing/UnComandosSql.h"
+#include "processing/UnFuncoesCTe.h"
+#include "processing/UnLeituraRespostas.h"
+#include "shell/UnMonitor.h"
+
+using UnFuncoesCTe::RetornaPastaCTe;
+
+void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                                     const std::string& pasta) {
+  IniciaProcessador(lista, pasta, "CTe*-num-lot.xml*");
+  while (SelecionaProximo(lista)) {
+    tela.ProcessaMensagens();
+    const std::string atual = lista.FileName();
+    const std::string nome = lista.NomeSelecionado();
+    it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 60);
+    const UnLeituraRespostas::NomeLoteLido pecas = UnLeituraRespostas::LeNomeLote(it_sNomeArquivo);
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    doc.Carrega(atual);
+    MostraArquivo(nome);
+    const std::string lote = UnLeituraRespostas::LeNumeroLote(doc).sNumeroLote;
+    const std::string recibo = UnLeituraRespostas::RetornaNomeRecibo(lote);
+    ExecutaPesquisa(UnComandosSql::MontaPesquisaLote(pecas.sDocumento, pecas.sCodigoNumerico));
+    it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+    if (it_iID_CTe != 0) {
+      GravaNumeroLote(it_iID_CTe, UnLeituraRespostas::ConverteNumeroLote(lote));
+      ProcessaRecibo(doc, lista, pasta, lote);
+      MoveSucesso(lista, atual, 12);
+      ++iLotesProcessados;
+    } else {
+      // Neither the lot nor its receipt belongs to a CT-e of the ERP: both go to Erro.
+      UnArquivos::MoveArquivoSubstituindo(
+          lista.Directory + UnArquivos::SEPARADOR + recibo,
+          RetornaPastaCTe(5, it_sPastaRaizCTe, it_sCNPJEmpresa) + recibo);
+      MoveErro(lista, atual, &iLotesErro);
+    }
+    MostraArquivo("");
+  }
+}
+
+void TMonitorCTe::GravaNumeroLote(int32_t id, int32_t lote) {
+  ExecutaAlteracao(UnComandosSql::MontaGravaNumeroLote(id, lote));
+}
+
+void TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                                 const std::string& /*pasta*/, const std::string& lote) {
+  it_sNomeArquivo = UnLeituraRespostas::RetornaNomeRecibo(lote);
+  const std::string caminho = RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa) + it_sNomeArquivo;
+  if (!UnFuncoesCTe::EhArquivoCTe(caminho)) return;
+  const std::string pastaOK = RetornaPastaCTe(12, it_sPastaRaizCTe, it_sCNPJEmpresa);
+  if (!UnArquivos::ExistePasta(pastaOK)) UnArquivos::CriaPasta(pastaOK);
+  if (!UnArquivos::ExisteArquivo(caminho)) return;
+  doc.Carrega(caminho);
+  const UnLeituraRespostas::ReciboLido recibo = UnLeituraRespostas::LeRecibo(doc);
+  // A lot refused at reception comes without infRec: its status alone is recorded.
+  ExecutaAlteracao(recibo.bTemInfRec ? UnComandosSql::MontaGravaRecibo(recibo, it_iID_CTe)
+                                     : UnComandosSql::MontaGravaStatusRecibo(recibo.sStatus,
+                                                                             it_iID_CTe));
+  if (recibo.sStatus == "103") {
+    MoveSucesso(lista, caminho, 12);
+    ++iConfirmacaoRecebida;
+    ++iPedidosGerados;
+  } else {
+    MoveErro(lista, caminho, nullptr);
+  }
+}

@@ -1,0 +1,45 @@
+// Situation query answers: the authorisation protocol of a CT-e and a cancellation listed
+// among its events.
+#include "processing/UnComandosSql.h"
+#include "processing/UnFuncoesCTe.h"
+#include "processing/UnLeituraRespostas.h"
+#include "shell/UnMonitor.h"
+
+namespace {
+
+bool EhStatusSituacaoAceito(const std::string& status) {
+  return status == "100" || status == "101" || status == "132";
+}
+
+}  // namespace
+
+void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                                   const std::string& pasta) {
+  IniciaProcessador(lista, pasta, "*-sit.xml*");
+  while (SelecionaProximo(lista)) {
+    tela.ProcessaMensagens();
+    const std::string atual = lista.FileName();
+    const std::string nome = lista.NomeSelecionado();
+    it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 52);
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    doc.Carrega(atual);
+    MostraArquivo(nome);
+    ExecutaPesquisa(UnComandosSql::MontaPesquisaChave(
+        "CTe" + UnLeituraRespostas::RetornaChaveNome(it_sNomeArquivo)));
+    it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+    const std::string statusResposta = UnLeituraRespostas::LeStatus(doc);
+    if (it_iID_CTe == 0 || !EhStatusSituacaoAceito(statusResposta)) {
+      MoveErro(lista, atual, &iCTeErro);
+    } else {
+      const UnLeituraRespostas::ProtocoloLido protocolo = UnLeituraRespostas::LeProtocolo(doc);
+      if (protocolo.sStatus == "100")
+        ExecutaAlteracao(
+            UnComandosSql::MontaGravaAutorizacaoSituacao(statusResposta, protocolo, it_iID_CTe));
+      if (const auto cancelamento = UnLeituraRespostas::LeCancelamento(doc))
+        ExecutaAlteracao(UnComandosSql::MontaGravaCancelamentoSituacao(*cancelamento, it_iID_CTe));
+      MoveSucesso(lista, atual, 12);
+      ++iCTeAutorizada;
+    }
+    MostraArquivo("");
+  }
+}

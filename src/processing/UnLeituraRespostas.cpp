@@ -1,0 +1,129 @@
+#include "processing/UnLeituraRespostas.h"
+
+#include <limits>
+
+#include "processing/UnFuncoesCTe.h"
+
+namespace UnLeituraRespostas {
+
+namespace {
+
+inline constexpr const char* EVENTO_FIM_VARREDURA = "110112";
+
+// infEvento, detEvento and type of one event block.
+struct BlocoEvento {
+  UnXml::XmlElemento infEvento;
+  UnXml::XmlElemento detEvento;
+  std::string sTipo;
+};
+
+BlocoEvento LeBlocoEvento(const UnXml::XmlElemento& eventoCTe) {
+  BlocoEvento bloco;
+  bloco.infEvento = eventoCTe.ElementoFilho("infEvento");
+  bloco.detEvento = bloco.infEvento.ElementoFilho("detEvento");
+  bloco.sTipo = bloco.infEvento.TextoFilho("tpEvento");
+  return bloco;
+}
+
+}  // namespace
+
+std::string RetornaFinal(const std::string& texto, size_t quantidade) {
+  return texto.size() <= quantidade ? texto : texto.substr(texto.size() - quantidade);
+}
+
+std::string RetornaTrecho(const std::string& texto, size_t posicao, size_t quantidade) {
+  if (posicao == 0 || posicao > texto.size()) return "";
+  return texto.substr(posicao - 1, quantidade);
+}
+
+std::string RetornaChaveNome(const std::string& nome) {
+  return nome.size() <= 8 ? "" : nome.substr(0, nome.size() - 8);
+}
+
+NomeLoteLido LeNomeLote(const std::string& nomeArquivo) {
+  return {RetornaTrecho(nomeArquivo, 30, 9), RetornaTrecho(nomeArquivo, 40, 8)};
+}
+
+LoteLido LeNumeroLote(const UnXml::XmlDocumento& doc) {
+  return {doc.ElementoDocumento().TextoFilho("NumeroLoteGerado")};
+}
+
+int32_t ConverteNumeroLote(const std::string& lote) {
+  const std::string digitos = UnFuncoesCTe::Numero(lote);
+  int64_t valor = 0;
+  for (char c : digitos) {
+    valor = valor * 10 + (c - '0');
+    if (valor > std::numeric_limits<int32_t>::max())
+      throw UnFuncoesCTe::EValorInvalido("'" + lote + "' is not a valid integer value");
+  }
+  return static_cast<int32_t>(valor);
+}
+
+std::string RetornaNomeRecibo(const std::string& lote) {
+  return UnFuncoesCTe::PreencheZeros(lote, 15) + "-rec.xml";
+}
+
+ReciboLido LeRecibo(const UnXml::XmlDocumento& doc) {
+  const UnXml::XmlElemento raiz = doc.ElementoDocumento();
+  ReciboLido recibo;
+  recibo.sStatus = raiz.TextoFilho("cStat");
+  const UnXml::XmlElemento infRec = raiz.ElementoFilho("infRec");
+  recibo.bTemInfRec = infRec.Existe();
+  if (recibo.bTemInfRec) {
+    recibo.sRecibo = infRec.TextoFilho("nRec");
+    recibo.sDataRecebimento = UnFuncoesCTe::TextoData(infRec.TextoFilho("dhRecbto"));
+    recibo.sTempoMedio = infRec.TextoFilho("tMed");
+  }
+  return recibo;
+}
+
+std::string LeStatus(const UnXml::XmlDocumento& doc) {
+  return doc.ElementoDocumento().TextoFilho("cStat");
+}
+
+ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc) {
+  const UnXml::XmlElemento infProt =
+      doc.ElementoDocumento().ElementoFilho("protCTe").ElementoFilho("infProt");
+  ProtocoloLido protocolo;
+  protocolo.sChave = infProt.TextoFilho("chCTe");
+  protocolo.sDataProcessamento = UnFuncoesCTe::TextoData(infProt.TextoFilho("dhRecbto"));
+  protocolo.sStatus = infProt.TextoFilho("cStat");
+  protocolo.sProtocolo = infProt.TextoFilho("nProt");
+  return protocolo;
+}
+
+std::optional<CancelamentoLido> LeCancelamento(const UnXml::XmlDocumento& doc) {
+  const UnXml::XmlElemento raiz = doc.ElementoDocumento();
+  const UnXml::XmlElemento primeiro = raiz.ElementoFilho("procEventoCTe");
+  if (!primeiro.Existe()) return std::nullopt;
+  // The first block must be readable; it is visited again by the walk below.
+  BlocoEvento bloco = LeBlocoEvento(primeiro.ElementoFilho("eventoCTe"));
+  const size_t quantidade = raiz.QuantidadeFilhos();
+  for (size_t i = 0; i < quantidade; ++i) {
+    const UnXml::XmlElemento filho = raiz.Filho(i);
+    if (filho.NomeLocal() != "procEventoCTe") continue;
+    const UnXml::XmlElemento eventoCTe = filho.ElementoFilho("eventoCTe");
+    if (!eventoCTe.Existe()) continue;
+    bloco = LeBlocoEvento(eventoCTe);
+    if (bloco.sTipo == EVENTO_CANCELAMENTO || bloco.sTipo == EVENTO_FIM_VARREDURA) break;
+  }
+  if (bloco.sTipo != EVENTO_CANCELAMENTO) return std::nullopt;
+  CancelamentoLido cancelamento;
+  cancelamento.sProtocolo = bloco.detEvento.ElementoFilho("evCancCTe").TextoFilho("nProt");
+  if (cancelamento.sProtocolo.empty()) return std::nullopt;
+  cancelamento.sData = UnFuncoesCTe::TextoData(bloco.infEvento.TextoFilho("dhEvento"));
+  return cancelamento;
+}
+
+EventoLido LeEvento(const UnXml::XmlDocumento& doc) {
+  const UnXml::XmlElemento infEvento = doc.ElementoDocumento().ElementoFilho("infEvento");
+  EventoLido evento;
+  evento.sChave = infEvento.TextoFilho("chCTe");
+  evento.sDataRegistro = UnFuncoesCTe::TextoData(infEvento.TextoFilho("dhRegEvento"));
+  evento.sStatus = infEvento.TextoFilho("cStat");
+  evento.sProtocolo = infEvento.TextoFilho("nProt");
+  evento.sTipo = infEvento.TextoFilho("tpEvento");
+  return evento;
+}
+
+}  // namespace UnLeituraRespostas
