@@ -1,0 +1,252 @@
+// Reading of the answer files into plain values, and the statement texts built from them.
+#include <gtest/gtest.h>
+
+#include "platform/UnXml.h"
+#include "processing/UnComandosSql.h"
+#include "processing/UnFuncoesCTe.h"
+#include "processing/UnLeituraRespostas.h"
+#include "suporte/RespostasTeste.h"
+
+using namespace UnLeituraRespostas;
+namespace R = RespostasTeste;
+
+namespace {
+
+const std::string NS = " xmlns=\"http://www.portalfiscal.inf.br/cte\"";
+
+struct Documento {
+  UnXml::XmlDocumento doc;
+  explicit Documento(const std::string& xml) { doc.CarregaTexto(xml); }
+};
+
+R::EventoSituacao Evento(const std::string& tipo, const std::string& nProt = "135120000012345",
+                         const std::string& data = "2013-05-21T10:20:30-03:00") {
+  R::EventoSituacao e;
+  e.tpEvento = tipo;
+  e.nProtCancelado = nProt;
+  e.dhEvento = data;
+  return e;
+}
+
+std::optional<CancelamentoLido> Cancelamento(const std::vector<R::EventoSituacao>& eventos) {
+  Documento d(R::Situacao("101", R::InfProt{}, eventos));
+  return LeCancelamento(d.doc);
+}
+
+}  // namespace
+
+TEST(NomesRespostas, PecasDoNomeDoLoteSaoCortadasDoCaminho) {
+  const std::string nome = RetornaFinal("/raiz/cnpj/Retorno/" + R::NomeNumeroLote(R::CHAVE_1), 60);
+  EXPECT_EQ(nome, "/" + R::NomeNumeroLote(R::CHAVE_1));
+  const NomeLoteLido pecas = LeNomeLote(nome);
+  EXPECT_EQ(pecas.sDocumento, "000001234");
+  EXPECT_EQ(pecas.sCodigoNumerico, "00001234");
+  // A short name leaves short or empty pieces, never a cut past the end.
+  EXPECT_EQ(LeNomeLote("/CTe1-num-lot.xml").sDocumento, "");
+  EXPECT_EQ(RetornaTrecho("abc", 2, 9), "bc");
+  EXPECT_EQ(RetornaFinal("abc", 27), "abc");
+  EXPECT_EQ(RetornaChaveNome(R::NomeSituacao(R::CHAVE_1)), R::CHAVE_1);
+  EXPECT_EQ(RetornaChaveNome("-sit.xml"), "");
+}
+
+TEST(NomesRespostas, NumeroDoLoteENomeDoRecibo) {
+  EXPECT_EQ(RetornaNomeRecibo("123"), "000000000000123-rec.xml");
+  EXPECT_EQ(RetornaNomeRecibo("00123"), "000000000000123-rec.xml");
+  EXPECT_EQ(RetornaNomeRecibo(""), "000000000000000-rec.xml");
+  EXPECT_EQ(ConverteNumeroLote("00123"), 123);
+  EXPECT_EQ(ConverteNumeroLote("2147483647"), 2147483647);
+  for (const char* invalido : {"", " 5", "-5", "12a", "2147483648", "99999999999999999999"})
+    EXPECT_THROW(ConverteNumeroLote(invalido), UnFuncoesCTe::EValorInvalido) << invalido;
+}
+
+TEST(LeituraRespostas, NumeroLoteERecibo) {
+  EXPECT_EQ(LeNumeroLote(Documento(R::NumeroLote("00123")).doc).sNumeroLote, "00123");
+  EXPECT_EQ(LeNumeroLote(Documento(R::NumeroLote(std::nullopt)).doc).sNumeroLote, "");
+
+  const ReciboLido recebido = LeRecibo(Documento(R::Recibo("103", R::InfRec{})).doc);
+  EXPECT_EQ(recebido.sStatus, "103");
+  EXPECT_TRUE(recebido.bTemInfRec);
+  EXPECT_EQ(recebido.sRecibo, "351000012345678");
+  EXPECT_EQ(recebido.sDataRecebimento, "05.06.2012 10:11:12");
+  EXPECT_EQ(recebido.sTempoMedio, "1");
+
+  R::InfRec comFuso;
+  comFuso.dhRecbto = "2013-05-21T10:20:30-03:00";
+  comFuso.nRec = std::nullopt;
+  const ReciboLido semRecibo = LeRecibo(Documento(R::Recibo("103", comFuso)).doc);
+  EXPECT_EQ(semRecibo.sDataRecebimento, "21.05.2013 10:20:30");
+  EXPECT_EQ(semRecibo.sRecibo, "");
+
+  const ReciboLido recusado = LeRecibo(Documento(R::Recibo("215", std::nullopt)).doc);
+  EXPECT_EQ(recusado.sStatus, "215");
+  EXPECT_FALSE(recusado.bTemInfRec);
+}
+
+TEST(LeituraRespostas, ProtocoloDasDuasFormasDeResposta) {
+  R::InfProt infProt;
+  infProt.cStat = "100";
+  for (const std::string& xml : {R::ResultadoLote("100", infProt), R::RetornoCTe("100", infProt)}) {
+    Documento d(xml);
+    EXPECT_EQ(LeStatus(d.doc), "100");
+    const ProtocoloLido p = LeProtocolo(d.doc);
+    EXPECT_EQ(p.sChave, R::CHAVE_1);
+    EXPECT_EQ(p.sDataProcessamento, "05.06.2012 10:11:12");
+    EXPECT_EQ(p.sStatus, "100");
+    EXPECT_EQ(p.sProtocolo, "135120000012345");
+  }
+  // A rejection of layout 4.00 comes without protCTe: the status is read, the protocol is not.
+  Documento rejeicao(R::RetornoCTe("539", std::nullopt));
+  EXPECT_EQ(LeStatus(rejeicao.doc), "539");
+  EXPECT_THROW(LeProtocolo(rejeicao.doc), UnXml::EXmlErro);
+  Documento semInfProt("<retConsReciCTe" + NS + "><cStat>100</cStat><protCTe/></retConsReciCTe>");
+  EXPECT_THROW(LeProtocolo(semInfProt.doc), UnXml::EXmlErro);
+}
+
+TEST(LeituraRespostas, CancelamentoEntreOsEventosDaSituacao) {
+  // No event block: nothing to record.
+  EXPECT_FALSE(Cancelamento({}));
+  // The cancellation as first block.
+  auto c = Cancelamento({Evento("110111", "135999")});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135999");
+  EXPECT_EQ(c->sData, "21.05.2013 10:20:30");
+  // A pass record first and the cancellation last.
+  c = Cancelamento({Evento("310620"), Evento("110111", "135888", "2013-06-01T08:00:00")});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135888");
+  EXPECT_EQ(c->sData, "01.06.2013 08:00:00");
+  // Behind another kind of first event, and followed by further events: still found.
+  c = Cancelamento({Evento("110110"), Evento("110111", "135777")});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135777");
+  c = Cancelamento({Evento("310620"), Evento("110111", "135666"), Evento("310620")});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135666");
+  // Only pass records, an event that ends the walk first, or a cancellation without protocol.
+  EXPECT_FALSE(Cancelamento({Evento("310620")}));
+  EXPECT_FALSE(Cancelamento({Evento("310620"), Evento("110112"), Evento("110111")}));
+  EXPECT_FALSE(Cancelamento({Evento("110111", "")}));
+}
+
+TEST(LeituraRespostas, BlocosDeEventoIncompletos) {
+  R::EventoSituacao semEvento = Evento("110111");
+  semEvento.bComEventoCTe = false;
+  // The first block must be readable; a later one without eventoCTe is passed over.
+  EXPECT_THROW(Cancelamento({semEvento, Evento("110111")}), UnXml::EXmlErro);
+  auto c = Cancelamento({Evento("310620"), semEvento, Evento("110111", "135555")});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135555");
+  // A cancellation without its details.
+  Documento semDetalhe("<retConsSitCTe" + NS + "><cStat>101</cStat><procEventoCTe><eventoCTe>"
+                       "<infEvento><tpEvento>110111</tpEvento><detEvento/></infEvento>"
+                       "</eventoCTe></procEventoCTe></retConsSitCTe>");
+  EXPECT_THROW(LeCancelamento(semDetalhe.doc), UnXml::EXmlErro);
+  Documento semDetEvento("<retConsSitCTe" + NS + "><cStat>101</cStat><procEventoCTe><eventoCTe>"
+                         "<infEvento><tpEvento>110111</tpEvento></infEvento>"
+                         "</eventoCTe></procEventoCTe></retConsSitCTe>");
+  EXPECT_THROW(LeCancelamento(semDetEvento.doc), UnXml::EXmlErro);
+}
+
+TEST(LeituraRespostas, RespostaDeEvento) {
+  const EventoLido e = LeEvento(Documento(R::RetornoEvento(R::InfEvento{})).doc);
+  EXPECT_EQ(e.sChave, R::CHAVE_1);
+  EXPECT_EQ(e.sDataRegistro, "21.05.2013 10:20:30");
+  EXPECT_EQ(e.sStatus, "135");
+  EXPECT_EQ(e.sProtocolo, "135130000054321");
+  EXPECT_EQ(e.sTipo, "110111");
+  R::InfEvento vazio{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+  const EventoLido semNada = LeEvento(Documento(R::RetornoEvento(vazio)).doc);
+  EXPECT_EQ(semNada.sChave, "");
+  EXPECT_EQ(semNada.sDataRegistro, ".. ");
+  EXPECT_THROW(LeEvento(Documento(R::RetornoEvento(std::nullopt)).doc), UnXml::EXmlErro);
+}
+
+TEST(ComandosSql, TextosDasPesquisas) {
+  using namespace UnComandosSql;
+  EXPECT_EQ(MontaPesquisaLote("000001234", "00001234"),
+            " select cte.id_cte from mov_cte cte inner join MOV_CTE_RET mcr on (mcr.id_cte = "
+            "cte.id_cte) where cte.NO_DOC_CTE = 000001234 and mcr.NO_COD_NUMERICO_CTE = 00001234");
+  EXPECT_EQ(MontaPesquisaChave("CTe" + R::CHAVE_1),
+            " select cte.id_cte, mcr.cd_chave_acesso_cte from mov_cte cte inner join MOV_CTE_RET "
+            "mcr on (cte.id_cte = mcr.id_cte) where mcr.cd_chave_acesso_cte = 'CTe" +
+                R::CHAVE_1 + "'");
+  EXPECT_EQ(MontaPesquisaChave("x' or '1'='1"),
+            " select cte.id_cte, mcr.cd_chave_acesso_cte from mov_cte cte inner join MOV_CTE_RET "
+            "mcr on (cte.id_cte = mcr.id_cte) where mcr.cd_chave_acesso_cte = 'x'' or ''1''=''1'");
+  EXPECT_EQ(MontaPesquisaImpressao(42),
+            " select cte.id_cte, emp.no_cnpj_cpf, mcr.cd_chave_acesso_cte from mov_cte cte inner "
+            "join MOV_CTE_RET mcr on (mcr.id_cte = cte.id_cte) inner join cad_pessoa emp on "
+            "(emp.id_pessoa = cte.id_empresa_cte) where cte.id_cte = 42");
+}
+
+TEST(ComandosSql, TextosDasAlteracoes) {
+  using namespace UnComandosSql;
+  EXPECT_EQ(MontaGravaNumeroLote(42, 123), " update MOV_CTE_RET set NO_LOTE_CTE = 123 where id_cte = 42");
+
+  ReciboLido recibo{"103", true, "351000012345678", "05.06.2012 10:11:12", "1"};
+  EXPECT_EQ(MontaGravaRecibo(recibo, 42),
+            " update MOV_CTE_RET set cd_st_recebto_cte = 103, no_recibo_cte = 351000012345678, "
+            "dh_recebto_cte = '05.06.2012 10:11:12', qt_media_resposta_cte = 1 where id_cte = 42");
+  recibo.sRecibo = recibo.sTempoMedio = "";
+  EXPECT_EQ(MontaGravaRecibo(recibo, 42),
+            " update MOV_CTE_RET set cd_st_recebto_cte = 103, no_recibo_cte = null, "
+            "dh_recebto_cte = '05.06.2012 10:11:12', qt_media_resposta_cte = null where id_cte = 42");
+  EXPECT_EQ(MontaGravaStatusRecibo("215", 42),
+            " update MOV_CTE_RET set cd_st_recebto_cte = 215 where id_cte = 42");
+
+  ProtocoloLido p{R::CHAVE_1, "05.06.2012 10:11:12", "100", "135120000012345"};
+  EXPECT_EQ(MontaGravaProtocolo("100", p, 42),
+            " update MOV_CTE_RET set cd_st_lote_cte = 100, NO_PROTOCOLO_CTE = 135120000012345, "
+            "DH_PROCESSA_CTE = '05.06.2012 10:11:12', CD_ST_CTE = 100 where ID_CTE = 42");
+  EXPECT_EQ(MontaGravaAutorizacaoSituacao("101", p, 42),
+            " update MOV_CTE_RET set cd_st_lote_cte = 101, NO_PROTOCOLO_CTE = 135120000012345, "
+            "DH_PROCESSA_CTE = '05.06.2012 10:11:12', CD_ST_CTE = 100 where id_cte = 42");
+  p.sProtocolo = "";
+  p.sStatus = "301";
+  EXPECT_EQ(MontaGravaProtocolo("100", p, 42),
+            " update MOV_CTE_RET set cd_st_lote_cte = 100, NO_PROTOCOLO_CTE = null, "
+            "DH_PROCESSA_CTE = '05.06.2012 10:11:12', CD_ST_CTE = 301 where ID_CTE = 42");
+
+  EXPECT_EQ(MontaGravaCancelamentoSituacao({"135120000012345", "21.05.2013 10:20:30"}, 42),
+            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = '135120000012345', "
+            "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
+
+  EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135", "135130000054321", "110111"};
+  EXPECT_EQ(MontaGravaCancelamentoEvento(e, 42),
+            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = 135130000054321, "
+            "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
+  e.sStatus = "";
+  EXPECT_EQ(MontaGravaCancelamentoEvento(e, 42),
+            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = 135130000054321, "
+            "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = null where id_cte = 42");
+}
+
+TEST(ComandosSql, TextoDoArquivoNuncaViraComando) {
+  using namespace UnComandosSql;
+  using UnFuncoesCTe::EValorInvalido;
+  const std::string injecao = "1 where 1=1 --";
+  EXPECT_THROW(MontaPesquisaLote("1 or 1=1", "00001234"), EValorInvalido);
+  EXPECT_THROW(MontaPesquisaLote("000001234", ""), EValorInvalido);
+  EXPECT_THROW(MontaGravaRecibo({"103", true, "1", "05.06.2012 10:11:12", injecao}, 42), EValorInvalido);
+  EXPECT_THROW(MontaGravaRecibo({injecao, true, "1", "05.06.2012 10:11:12", "1"}, 42), EValorInvalido);
+  // An empty reception status is refused too, as the database would refuse it.
+  EXPECT_THROW(MontaGravaRecibo({"", true, "1", "05.06.2012 10:11:12", "1"}, 42), EValorInvalido);
+  EXPECT_THROW(MontaGravaStatusRecibo("215 where 1=1", 42), EValorInvalido);
+  ProtocoloLido p{R::CHAVE_1, "05.06.2012 10:11:12", "100", "1, cd_st_lote_cte = 666 where 1=1 --"};
+  EXPECT_THROW(MontaGravaProtocolo("100", p, 42), EValorInvalido);
+  EXPECT_THROW(MontaGravaAutorizacaoSituacao("101", p, 42), EValorInvalido);
+  p.sProtocolo = "1";
+  p.sStatus = " 100 ";
+  EXPECT_THROW(MontaGravaProtocolo("100", p, 42), EValorInvalido);
+  EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135 where 1=1 --", "1", "110111"};
+  EXPECT_THROW(MontaGravaCancelamentoEvento(e, 42), EValorInvalido);
+  // A date text cut from a hostile value stays one quoted literal.
+  p.sStatus = "100";
+  p.sDataProcessamento = UnFuncoesCTe::TextoData("2012-06-05T',x=1--");
+  EXPECT_EQ(MontaGravaProtocolo("100", p, 42),
+            " update MOV_CTE_RET set cd_st_lote_cte = 100, NO_PROTOCOLO_CTE = 1, "
+            "DH_PROCESSA_CTE = '05.06.2012 '',x=1--', CD_ST_CTE = 100 where ID_CTE = 42");
+  EXPECT_EQ(MontaGravaCancelamentoSituacao({"1' --", "21.05.2013 10:20:30"}, 42),
+            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = '1'' --', "
+            "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
+}

@@ -1,0 +1,109 @@
+#include "suporte/RespostasTeste.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "suporte/PastaTemporaria.h"
+
+namespace RespostasTeste {
+
+namespace {
+
+const std::string DECLARACAO = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+const std::string NS = " xmlns=\"http://www.portalfiscal.inf.br/cte\"";
+
+std::string Elemento(const std::string& nome, const Texto& valor) {
+  return valor ? "<" + nome + ">" + *valor + "</" + nome + ">" : std::string();
+}
+
+std::string ProtCTe(const std::optional<InfProt>& p, const std::string& versao) {
+  if (!p) return "";
+  return "<protCTe versao=\"" + versao + "\"><infProt Id=\"CTe" + p->nProt.value_or("") +
+         "\"><tpAmb>2</tpAmb><verAplic>SP-CTe-20-06-2012</verAplic>" +
+         Elemento("chCTe", p->chCTe) + Elemento("dhRecbto", p->dhRecbto) +
+         Elemento("nProt", p->nProt) + "<digVal>k3Q7xJm0b5mN1d9z8Yt2aQnV4pE=</digVal>" +
+         Elemento("cStat", p->cStat) + "<xMotivo>Autorizado o uso do CT-e</xMotivo>" +
+         "</infProt></protCTe>";
+}
+
+}  // namespace
+
+std::string NumeroLote(const Texto& lote) {
+  return DECLARACAO + "<DadosLoteCTe>" + Elemento("NumeroLoteGerado", lote) + "</DadosLoteCTe>";
+}
+
+std::string Recibo(const Texto& cStat, const std::optional<InfRec>& infRec) {
+  std::string xml = DECLARACAO + "<retEnviCte" + NS + " versao=\"3.00\"><tpAmb>2</tpAmb>" +
+                    "<cUF>35</cUF><verAplic>SP-CTe-20-06-2012</verAplic>" +
+                    Elemento("cStat", cStat) + "<xMotivo>Lote recebido com sucesso</xMotivo>";
+  if (infRec)
+    xml += "<infRec>" + Elemento("nRec", infRec->nRec) + Elemento("dhRecbto", infRec->dhRecbto) +
+           Elemento("tMed", infRec->tMed) + "</infRec>";
+  return xml + "</retEnviCte>";
+}
+
+std::string ResultadoLote(const Texto& cStat, const std::optional<InfProt>& infProt) {
+  return DECLARACAO + "<retConsReciCTe" + NS + " versao=\"3.00\"><tpAmb>2</tpAmb>" +
+         "<verAplic>SP-CTe-20-06-2012</verAplic><nRec>351000012345678</nRec>" +
+         Elemento("cStat", cStat) + "<xMotivo>Lote processado</xMotivo><cUF>35</cUF>" +
+         ProtCTe(infProt, "3.00") + "</retConsReciCTe>";
+}
+
+std::string RetornoCTe(const Texto& cStat, const std::optional<InfProt>& infProt) {
+  return DECLARACAO + "<retCTe" + NS + " versao=\"4.00\"><tpAmb>2</tpAmb><cUF>35</cUF>" +
+         "<verAplic>SP-CTe-2024</verAplic>" + Elemento("cStat", cStat) +
+         "<xMotivo>Autorizado o uso do CT-e</xMotivo>" + ProtCTe(infProt, "4.00") + "</retCTe>";
+}
+
+std::string Situacao(const Texto& cStat, const std::optional<InfProt>& infProt,
+                     const std::vector<EventoSituacao>& eventos) {
+  std::string xml = DECLARACAO + "<retConsSitCTe" + NS + " versao=\"3.00\"><tpAmb>2</tpAmb>" +
+                    "<verAplic>SP-CTe-20-06-2012</verAplic>" + Elemento("cStat", cStat) +
+                    "<xMotivo>Autorizado o uso do CT-e</xMotivo><cUF>35</cUF>" +
+                    ProtCTe(infProt, "3.00");
+  for (const EventoSituacao& e : eventos) {
+    xml += "<procEventoCTe versao=\"3.00\">";
+    if (e.bComEventoCTe) {
+      std::string detalhe;
+      if (e.tpEvento == std::optional<std::string>("110111"))
+        detalhe = "<evCancCTe><descEvento>Cancelamento</descEvento>" +
+                  Elemento("nProt", e.nProtCancelado) +
+                  "<xJust>Erro na digitacao do valor</xJust></evCancCTe>";
+      else
+        detalhe = "<evRegPassagem><descEvento>Registro de Passagem</descEvento></evRegPassagem>";
+      xml += "<eventoCTe versao=\"3.00\"><infEvento Id=\"ID" + e.tpEvento.value_or("") + CHAVE_1 +
+             "01\"><cOrgao>35</cOrgao><tpAmb>2</tpAmb><CNPJ>12345678000199</CNPJ>" +
+             "<chCTe>" + CHAVE_1 + "</chCTe>" + Elemento("dhEvento", e.dhEvento) +
+             Elemento("tpEvento", e.tpEvento) + "<nSeqEvento>1</nSeqEvento>" +
+             "<detEvento versaoEvento=\"3.00\">" + detalhe + "</detEvento></infEvento></eventoCTe>";
+    }
+    xml += "<retEventoCTe versao=\"3.00\"><infEvento><tpAmb>2</tpAmb><cOrgao>35</cOrgao>"
+           "<cStat>135</cStat><xMotivo>Evento registrado e vinculado a CT-e</xMotivo>"
+           "</infEvento></retEventoCTe></procEventoCTe>";
+  }
+  return xml + "</retConsSitCTe>";
+}
+
+std::string RetornoEvento(const std::optional<InfEvento>& e) {
+  std::string xml = DECLARACAO + "<retEventoCTe" + NS + " versao=\"3.00\">";
+  if (e)
+    xml += "<infEvento Id=\"ID" + e->nProt.value_or("") + "\"><tpAmb>2</tpAmb>" +
+           "<verAplic>SP-CTe-20-06-2012</verAplic><cOrgao>35</cOrgao>" + Elemento("cStat", e->cStat) +
+           "<xMotivo>Evento registrado e vinculado a CT-e</xMotivo>" + Elemento("chCTe", e->chCTe) +
+           Elemento("tpEvento", e->tpEvento) + "<xEvento>Cancelamento</xEvento>" +
+           "<nSeqEvento>1</nSeqEvento>" + Elemento("dhRegEvento", e->dhRegEvento) +
+           Elemento("nProt", e->nProt) + "</infEvento>";
+  return xml + "</retEventoCTe>";
+}
+
+void EscreveResposta(const std::string& caminho, const std::string& conteudo) {
+  EscreveArquivo(caminho, conteudo);
+  std::filesystem::last_write_time(caminho,
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+}
+
+std::string NomeNumeroLote(const std::string& chave) { return "CTe" + chave + "-num-lot.xml"; }
+std::string NomeSituacao(const std::string& chave) { return chave + "-sit.xml"; }
+std::string NomeEvento(const std::string& chave) { return "CTe" + chave + "-eve.xml"; }
+
+}  // namespace RespostasTeste
