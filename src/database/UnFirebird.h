@@ -60,6 +60,9 @@ class TIBDatabase {
     senha_ = senha;
   }
   void Conecta();
+  // Creates the database named by Nome() (same user and password) and stays connected to it;
+  // `opcoes` follows the user and password in the CREATE DATABASE statement.
+  void CriaBanco(const std::string& opcoes);
   void Desconecta();  // commits the open transaction; never raises for a dead connection
   bool Conectado() const { return handle_ != 0; }
   TIBTransaction& Transacao() { return *transacao_; }
@@ -94,6 +97,8 @@ class TIBQuery {
   bool FieldIsNull(const std::string& campo) const;
   // Rows beyond the first, for the company list.
   std::string FieldAsString(size_t linha, const std::string& campo) const;
+  // Result column names (their aliases), in the order of the select list.
+  const std::vector<std::string>& Colunas() const { return colunas_; }
 
  private:
   const std::optional<std::string>* Campo(size_t linha, const std::string& campo) const;

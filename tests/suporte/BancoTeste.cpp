@@ -1,0 +1,118 @@
+#include "suporte/BancoTeste.h"
+
+#include <vector>
+
+#include "database/UnFirebird.h"
+
+using UnFirebird::QuotedStr;
+using UnFirebird::TIBDatabase;
+using UnFirebird::TIBQuery;
+
+namespace {
+
+// The tables as the ERP creates them, in the types its columns really have.
+const std::vector<std::string> Esquema = {
+    "create table TAB_PARAMETRO (ID_PARAMETRO integer not null primary key,"
+    " NM_CAMINHO_RAIZ_CTE varchar(255))",
+    "create table CAD_PESSOA (id_pessoa integer not null primary key, id_empresa integer,"
+    " no_cnpj_cpf varchar(20), st_emitente_cte char(1))",
+    "create table MOV_CTE (id_cte integer not null primary key, NO_DOC_CTE integer, id_empresa_cte integer)",
+    "create table MOV_CTE_RET (id_cte integer not null primary key, cd_chave_acesso_cte varchar(47),"
+    " NO_COD_NUMERICO_CTE integer, NO_LOTE_CTE integer, cd_st_recebto_cte smallint,"
+    " no_recibo_cte numeric(18,0), dh_recebto_cte timestamp, qt_media_resposta_cte integer,"
+    " cd_st_lote_cte smallint, NO_PROTOCOLO_CTE numeric(18,0), DH_PROCESSA_CTE timestamp,"
+    " CD_ST_CTE smallint, NO_PROTOCOLO_CAN_CTE numeric(18,0), DH_PROCESSA_CAN_CTE timestamp,"
+    " CD_ST_CAN_CTE smallint)",
+    "create table MOV_LOG_ATUALIZACAO (NO_LOG_ATUALIZACAO integer)",
+};
+
+// A piece of the access key as a number, or null when the key is too short or not digits.
+std::string NumeroDaChave(const std::string& chave, size_t inicio, size_t tamanho) {
+  if (chave.size() < inicio + tamanho) return "null";
+  const std::string sDigitos = chave.substr(inicio, tamanho);
+  if (sDigitos.find_first_not_of("0123456789") != std::string::npos) return "null";
+  return std::to_string(std::stoll(sDigitos));
+}
+
+TIBQuery Consulta(TIBDatabase& banco, const std::string& sql) {
+  TIBQuery vConsulta(banco);
+  vConsulta.SQL = sql;
+  vConsulta.Open();
+  return vConsulta;
+}
+
+std::string PrimeiraColuna(const TIBQuery& consulta) {
+  return consulta.Colunas().empty() ? std::string() : consulta.Colunas().front();
+}
+
+}  // namespace
+
+BancoTeste::BancoTeste(const std::string& nome) : nome_(nome) {
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  vBanco.CriaBanco("PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE");
+  TIBQuery vComando(vBanco);
+  for (const std::string& sTabela : Esquema) {
+    vComando.SQL = sTabela;
+    vComando.ExecSQL();
+  }
+  vBanco.Transacao().Commit();
+  vComando.SQL = "insert into TAB_PARAMETRO (ID_PARAMETRO) values (1)";
+  vComando.ExecSQL();
+  vBanco.Desconecta();
+}
+
+BancoTeste::~BancoTeste() = default;
+
+void BancoTeste::Executa(const std::string& sql) {
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  TIBQuery vComando(vBanco);
+  vComando.SQL = sql;
+  vComando.ExecSQL();
+  vBanco.Transacao().Commit();
+}
+
+int64_t BancoTeste::Inteiro(const std::string& sql) {
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  const TIBQuery vConsulta = Consulta(vBanco, sql);
+  return vConsulta.FieldAsInteger(PrimeiraColuna(vConsulta));
+}
+
+std::string BancoTeste::Texto(const std::string& sql) {
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  const TIBQuery vConsulta = Consulta(vBanco, sql);
+  return vConsulta.FieldAsString(PrimeiraColuna(vConsulta));
+}
+
+bool BancoTeste::Nulo(const std::string& sql) {
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  const TIBQuery vConsulta = Consulta(vBanco, sql);
+  return vConsulta.FieldIsNull(PrimeiraColuna(vConsulta));
+}
+
+void BancoTeste::DefineRaizCTe(const std::string& raiz) {
+  Executa("update TAB_PARAMETRO set NM_CAMINHO_RAIZ_CTE = " + QuotedStr(raiz));
+}
+
+int32_t BancoTeste::AdicionaEmpresa(const std::string& cnpj, bool emitente) {
+  const auto iId = static_cast<int32_t>(Inteiro("select coalesce(max(id_pessoa), 0) + 1 from CAD_PESSOA"));
+  Executa("insert into CAD_PESSOA (id_pessoa, id_empresa, no_cnpj_cpf, st_emitente_cte) values (" +
+          std::to_string(iId) + ", " + std::to_string(iId) + ", " + (cnpj.empty() ? "null" : QuotedStr(cnpj)) +
+          ", " + QuotedStr(emitente ? "S" : "N") + ")");
+  return iId;
+}
+
+int32_t BancoTeste::AdicionaCTe(int32_t idEmpresa, const std::string& chave44,
+                                std::optional<std::string> chaveGravada) {
+  const auto iId = static_cast<int32_t>(Inteiro("select coalesce(max(id_cte), 0) + 1 from MOV_CTE"));
+  const std::string sId = std::to_string(iId);
+  Executa("insert into MOV_CTE (id_cte, NO_DOC_CTE, id_empresa_cte) values (" + sId + ", " +
+          NumeroDaChave(chave44, 25, 9) + ", " + std::to_string(idEmpresa) + ")");
+  Executa("insert into MOV_CTE_RET (id_cte, cd_chave_acesso_cte, NO_COD_NUMERICO_CTE) values (" + sId + ", " +
+          QuotedStr(chaveGravada.value_or("CTe" + chave44)) + ", " + NumeroDaChave(chave44, 35, 8) + ")");
+  return iId;
+}
