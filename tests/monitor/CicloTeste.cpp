@@ -58,21 +58,30 @@ TEST(Ciclo, ArquivosDeErroContadosEMovidosParaErro) {
   const std::string cnpj = "11111111000111";
   inst.banco->AdicionaEmpresa(cnpj);
   const std::string r = inst.Retorno(cnpj);
-  for (const char* nome : {"000000000000001-pro-rec.err", "000000000000002-rec.err",
-                           "a-sit.err", "b-sit.err", "c-sit.err.txt", "x-cte.err", "yCTe.err",
-                           "env-loterps.err", "CTe1-eve.err", "leiame.txt"})
+  const std::string comNamespace = "<retEnviCte xmlns=\"http://www.portalfiscal.inf.br/cte\">";
+  for (const char* nome : {"CTe000000000000001-pro-rec.err", "CTe000000000000002-rec.err",
+                           "CTea-sit.err", "CTeb-sit.err", "CTec-sit.err.txt", "x-cte.err",
+                           "yCTe.err", "CTe-env-loterps.err", "CTe1-eve.err"})
     EscreveArquivo(r + nome, "erro do transmissor");
+  // Without "CTe" in the name the content decides.
+  EscreveArquivo(r + "000000000000003-rec.err", comNamespace);
+  EscreveArquivo(r + "000000000000004-rec.err", "erro do transmissor");
+  EscreveArquivo(r + "leiame.txt", comNamespace);
   TelaTeste tela;
   tela.bResposta = false;
   auto m = inst.Monitor(tela);
   m->ProcessaEmpresas();
-  EXPECT_EQ(m->iLotesErro, 2);          // "-pro-rec.err" is taken by the receipt member first
+  EXPECT_EQ(m->iLotesErro, 3);          // "-pro-rec.err" is taken by the receipt member first
   EXPECT_EQ(m->iConsultasCTeErro, 4);   // three situation errors and one event error
   EXPECT_EQ(m->iConfirmacaoErro, 3);    // -cte.err, CTe.err and env-loterps.err, once each
-  EXPECT_EQ(tela.perguntas.size(), 9u);
-  EXPECT_EQ(QuantidadeArquivos(inst.Erro(cnpj)), 9);
-  EXPECT_EQ(QuantidadeArquivos(r), 1);  // only leiame.txt stays
+  EXPECT_EQ(tela.perguntas.size(), 10u);
+  EXPECT_EQ(QuantidadeArquivos(inst.Erro(cnpj)), 10);
+  EXPECT_EQ(QuantidadeArquivos(r), 2);
   EXPECT_TRUE(fs::exists(r + "leiame.txt"));
+  EXPECT_TRUE(fs::exists(r + "000000000000004-rec.err"));
+  m->ProcessaEmpresas();  // what stays is met again, and stays again
+  EXPECT_EQ(m->iLotesErro, 3);
+  EXPECT_EQ(QuantidadeArquivos(r), 2);
 }
 
 TEST(Ciclo, ArquivoDeErroQueNaoSaiContaUmaVezPorPasso) {
@@ -99,7 +108,7 @@ TEST(Ciclo, PerguntaRespondidaSimAbreOArquivoDeErro) {
   const std::string cnpj = "11111111000111";
   inst.banco->AdicionaEmpresa(cnpj);
   fs::create_directories(inst.Retorno(cnpj));
-  EscreveArquivo(inst.Retorno(cnpj) + "1-sit.err", "x");
+  EscreveArquivo(inst.Retorno(cnpj) + "CTe1-sit.err", "x");
   TelaTeste tela;
   tela.bResposta = true;
   auto m = inst.Monitor(tela);
@@ -111,7 +120,7 @@ TEST(Ciclo, PerguntaRespondidaSimAbreOArquivoDeErro) {
   m->ProcessaEmpresas();
   ASSERT_EQ(pedidos.size(), 1u);
   EXPECT_EQ(pedidos[0].sArquivo, "explorer");
-  EXPECT_EQ(pedidos[0].sParametros, inst.Erro(cnpj) + "1-sit.err");
+  EXPECT_EQ(pedidos[0].sParametros, inst.Erro(cnpj) + "CTe1-sit.err");
   EXPECT_FALSE(pedidos[0].bOculto);
   EXPECT_EQ(tela.perguntas.at(0),
             "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?");
@@ -119,24 +128,29 @@ TEST(Ciclo, PerguntaRespondidaSimAbreOArquivoDeErro) {
 
 TEST(Ciclo, PassoQueFalhaParaOCicloEmSilencioEReiniciarRetoma) {
   InstalacaoTeste inst;
+  const std::string cnpj = "11111111000111";
+  inst.banco->AdicionaEmpresa(cnpj);
   PastaTemporaria outra;
   ErpSubstituto erp(outra.Caminho(), "quelvixEmpresa.exe");
   TelaTeste tela;
   auto m = inst.Monitor(tela);
   m->ProcessaEmpresas();
   ASSERT_TRUE(m->Timer1Ativo());
-  inst.banco->Executa("drop table tab_parametro");
+  const std::string quebrado = inst.Retorno(cnpj) + "CTe35120612345678000199570010000000011000000019-eve.xml";
+  EscreveArquivo(quebrado, "<retEventoCTe><infEvento>");
   m->Timer1Timer();
   EXPECT_FALSE(m->Timer1Ativo());
+  EXPECT_FALSE(m->IBD_BancoDados->Conectado());
   EXPECT_TRUE(tela.notificacoes.empty());
   ASSERT_EQ(tela.ciclosParados.size(), 2u);  // cleared by the good pass, then the stop
-  EXPECT_NE(tela.ciclosParados.back().find("TAB_PARAMETRO"), std::string::npos);
+  EXPECT_NE(tela.ciclosParados.back(), "");
+  EXPECT_TRUE(fs::exists(quebrado));
 
-  inst.banco->Executa("create table tab_parametro (NM_CAMINHO_RAIZ_CTE varchar(255))");
-  inst.banco->Executa("insert into tab_parametro values ('" + inst.sRaizCTe + "')");
+  fs::remove(quebrado);
   m->iLotesErro = 5;
   m->BitBtn3Click();  // "Reiniciar" reconnects without a word and runs the cycle again
   EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_TRUE(m->IBD_BancoDados->Conectado());
   EXPECT_EQ(m->iLotesErro, 0);
   EXPECT_TRUE(tela.notificacoes.empty());
   EXPECT_EQ(tela.ciclosParados.back(), "");
@@ -145,8 +159,8 @@ TEST(Ciclo, PassoQueFalhaParaOCicloEmSilencioEReiniciarRetoma) {
 TEST(Ciclo, ErroNoReiniciarVaiParaAExibicaoPadrao) {
   InstalacaoTeste inst;
   TelaTeste tela;
-  auto m = inst.Monitor(tela);
   inst.banco->Executa("drop table tab_parametro");
+  auto m = inst.Monitor(tela);
   m->BitBtn3Click();
   EXPECT_FALSE(m->Timer1Ativo());
   ASSERT_EQ(tela.notificacoes.size(), 1u);

@@ -34,8 +34,8 @@ TEST(FuncoesCTe, PreencheZerosReplicaESeEntao) {
 TEST(FuncoesCTe, TextoDataCortaOFormatoDaAutoridade) {
   EXPECT_EQ(TextoData("2012-06-05T10:11:12"), "05.06.2012 10:11:12");
   EXPECT_EQ(TextoData("2013-05-21T10:20:30-03:00"), "21.05.2013 10:20:30");
-  EXPECT_EQ(TextoData(""), ". . ");
-  EXPECT_EQ(TextoData("2012-06"), "..2012 ");
+  EXPECT_EQ(TextoData(""), ".. ");
+  EXPECT_EQ(TextoData("2012-06"), ".06.2012 ");
 }
 
 TEST(FuncoesCTe, ContadorComSeparadorDeMilhar) {

@@ -1,0 +1,196 @@
+// The real monitor-cte program on a real installation: start-up, ticks, signals, endings.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "suporte/InstalacaoTeste.h"
+#include "suporte/ProcessoTeste.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const LINHA_CONTADORES = "Lotes Processados = ";
+const std::string CNPJ = "11111111000111";
+
+// An installation with monitor-cte in its ERP folder, a company, and the self-update off.
+struct InstalacaoConsole {
+  explicit InstalacaoConsole(bool servidor = false) : inst(servidor) {
+    fs::copy_file(MONITOR_CTE_BINARIO, inst.sExecutavel, fs::copy_options::overwrite_existing);
+    EscreveArquivo(inst.sPastaErp + "/DebugarDelphi.tmp", "");
+    inst.banco->AdicionaEmpresa(CNPJ);
+    fs::create_directories(sessao);
+  }
+  std::unique_ptr<ProcessoTeste> Inicia() {
+    return std::make_unique<ProcessoTeste>(inst.sExecutavel, std::vector<std::string>{},
+                                           inst.pasta.Caminho(),
+                                           std::map<std::string, std::string>{
+                                               {"XDG_RUNTIME_DIR", sessao}});
+  }
+  InstalacaoTeste inst;
+  std::string sessao = inst.pasta / "sessao";
+  PastaTemporaria erp;
+};
+
+std::string EventoQuebrado(const InstalacaoTeste& inst) {
+  return inst.Retorno(CNPJ) + "CTe35120612345678000199570010000000011000000019-eve.xml";
+}
+
+bool ServidorDisponivel() {
+  return std::system("bash -c '(exec 3<>/dev/tcp/127.0.0.1/3050)' 2>/dev/null") == 0;
+}
+
+void ServidorFirebird(const char* acao) {
+  const char* script = std::getenv("MONITOR_SCRIPT_SERVIDOR");
+  const std::string comando = std::string("bash ") +
+                              (script ? script : MONITOR_RAIZ_FONTES "/scripts/servidor-firebird.sh") +
+                              " " + acao + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(comando.c_str()), 0) << comando;
+}
+
+}  // namespace
+
+TEST(MonitorConsole, SemErpFazOPassoInicialEUmPassoTemporizadoESai) {
+  InstalacaoConsole c;
+  auto p = c.Inicia();
+  const auto codigo = p->Espera(30);
+  ASSERT_TRUE(codigo.has_value()) << p->Saida();
+  EXPECT_EQ(*codigo, 0) << p->Erros();
+  const std::string saida = p->Saida();
+  EXPECT_EQ(saida.rfind("quelvix Monitor CT-e Versão: ", 0), 0u) << saida;
+  // Start-up shows the zeros, then one line per company pass: the first and the timed one.
+  EXPECT_EQ(Ocorrencias(saida, LINHA_CONTADORES), 3) << saida;
+  EXPECT_NE(saida.find("Lotes Processados = 0 | Solicitações Inconsistentes = 0 | Pedidos "
+                       "Gerados = 0 | Lotes com o Erro = 0 | Confirmações Recebidas  = 0 | "
+                       "Confirmações com Erro = 0 | CT-e Autorizados = 0 | CT-e com Erro = 0 | "
+                       "CT-e Cancelados = 0 | Consultas do CT-e = 0 | Consultas com Erro = 0\n"),
+            std::string::npos)
+      << saida;
+  EXPECT_TRUE(fs::is_directory(c.inst.RetornoOK(CNPJ)));
+}
+
+TEST(MonitorConsole, ComErpSegueAteDesconectarNaPrimeiraLinha) {
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 3)) << p->Saida() << p->Erros();
+  const std::string flag = c.inst.sPastaDados + "Conectado.txt";
+  int linhas = 3;
+  for (const char* texto : {"desconectar", " DESCONECTAR", "OK\nDESCONECTAR"}) {
+    EscreveArquivo(flag, texto);
+    ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 12, ++linhas)) << texto;
+    EXPECT_TRUE(p->EmExecucao()) << texto;
+  }
+  EscreveArquivo(flag, "DESCONECTAR\r\n");
+  const auto codigo = p->Espera(12);
+  ASSERT_TRUE(codigo.has_value());
+  EXPECT_EQ(*codigo, 0);
+  EXPECT_EQ(p->Erros(), "Aviso do Sistema: O aplicativo monitor-cte não será atualizado. A pasta " +
+                            c.inst.sPastaErp + " está com o arquivo DebugarDelphi.tmp\n");
+}
+
+TEST(MonitorConsole, ErpEmMaiusculasTambemMantemOMonitor) {
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "QUELVIXEMPRESA.EXE");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 4)) << p->Saida();
+  EXPECT_TRUE(p->EmExecucao());
+}
+
+TEST(MonitorConsole, SinaisFazemOsBotoesEOMenu) {
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa4.exe");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2));
+  EscreveArquivo(c.inst.Retorno(CNPJ) + "CTe1-sit.err", "x");
+  p->Sinal(SIGHUP);  // "Reiniciar" runs a pass at once
+  ASSERT_TRUE(p->EsperaSaida("Consultas com Erro = 1\n", 4)) << p->Saida();
+  p->Sinal(SIGUSR1);  // "Zerar Valores"
+  ASSERT_TRUE(p->EsperaSaida("Consultas com Erro = 0\n", 4, 3)) << p->Saida();
+  p->Sinal(SIGINT);  // "&Sair"
+  const auto codigo = p->Espera(5);
+  ASSERT_TRUE(codigo.has_value());
+  EXPECT_EQ(*codigo, 0);
+  EXPECT_TRUE(fs::exists(c.inst.Erro(CNPJ) + "CTe1-sit.err"));
+}
+
+TEST(MonitorConsole, FalhaNaPartidaMostraOErroUmaVezESemTickAteReiniciar) {
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  EscreveArquivo(EventoQuebrado(c.inst), "<retEventoCTe><infEvento>");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 1));
+  std::this_thread::sleep_for(std::chrono::seconds(7));
+  EXPECT_EQ(Ocorrencias(p->Saida(), LINHA_CONTADORES), 1) << p->Saida();
+  EXPECT_EQ(Ocorrencias(p->Erros(), "quelvix Monitor CT-e: "), 1) << p->Erros();
+  EXPECT_TRUE(p->EmExecucao());
+  fs::remove(EventoQuebrado(c.inst));
+  p->Sinal(SIGHUP);
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 5, 3)) << p->Saida();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 12, 4)) << p->Saida();  // the cycle runs again
+}
+
+TEST(MonitorConsole, CicloParadoFicaVisivelAteOProximoPasso) {
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2));
+  EscreveArquivo(EventoQuebrado(c.inst), "<retEventoCTe><infEvento>");
+  ASSERT_TRUE(p->EsperaSaida("Ciclo parado: ", 12)) << p->Saida();
+  const int linhas = Ocorrencias(p->Saida(), LINHA_CONTADORES);
+  std::this_thread::sleep_for(std::chrono::seconds(6));
+  EXPECT_EQ(Ocorrencias(p->Saida(), LINHA_CONTADORES), linhas);
+  EXPECT_TRUE(p->EmExecucao());
+  EXPECT_TRUE(fs::exists(EventoQuebrado(c.inst)));
+  fs::remove(EventoQuebrado(c.inst));
+  p->Sinal(SIGHUP);
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 12, linhas + 3)) << p->Saida();
+  EXPECT_EQ(Ocorrencias(p->Saida(), "Ciclo parado: "), 1);
+}
+
+TEST(MonitorConsole, SegundaInstanciaAvisaESai) {
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  auto primeira = c.Inicia();
+  ASSERT_TRUE(primeira->EsperaSaida(LINHA_CONTADORES, 20, 2));
+  auto segunda = c.Inicia();
+  const auto codigo = segunda->Espera(10);
+  ASSERT_TRUE(codigo.has_value());
+  EXPECT_EQ(*codigo, 1);
+  EXPECT_EQ(segunda->Erros(), "Aviso do sistema: O quelvix Monitor CT-e já está em execução\n");
+  EXPECT_EQ(segunda->Saida(), "");
+  EXPECT_TRUE(primeira->EmExecucao());
+}
+
+TEST(MonitorConsole, SemArquivoDeInicializacaoDoServidorAvisaESai) {
+  InstalacaoConsole c;
+  fs::remove(c.inst.sPastaDados + "servidor.ini");
+  auto p = c.Inicia();
+  const auto codigo = p->Espera(10);
+  ASSERT_TRUE(codigo.has_value());
+  EXPECT_EQ(*codigo, 1);
+  EXPECT_NE(p->Erros().find("Aviso do Sistema: Não foi encontrado o arquivo de inicialização\n"),
+            std::string::npos);
+}
+
+TEST(MonitorConsole, ServidorParadoDuranteAExecucaoFinalizaOSistema) {
+  if (!ServidorDisponivel()) {
+    if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
+    GTEST_SKIP() << "no Firebird server on 127.0.0.1";
+  }
+  InstalacaoConsole c(true);
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Erros();
+  ServidorFirebird("stop");
+  const auto codigo = p->Espera(20);
+  ServidorFirebird("start");
+  ASSERT_TRUE(codigo.has_value());
+  EXPECT_EQ(*codigo, 1);
+  EXPECT_NE(p->Erros().find("Aviso do Sistema: O sistema será finalizado. Erro: "),
+            std::string::npos)
+      << p->Erros();
+}
