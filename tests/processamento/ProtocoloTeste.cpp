@@ -1,0 +1,217 @@
+// Processing-result files and the printing of authorised CT-e through a whole pass.
+#include "CenarioProcessamento.h"
+
+#include "platform/UnXml.h"
+#include "suporte/PastaTemporaria.h"
+
+namespace R = RespostasTeste;
+
+namespace {
+
+const std::string PERGUNTA =
+    "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?";
+const std::string PRO_1 = "351000012345678-pro-rec.xml";
+const std::string PRO_2 = "351000012345679-pro-rec.xml";
+
+R::InfProt InfProtDe(const std::string& chave, R::Texto cStat = "100",
+                     R::Texto nProt = "135120000012345") {
+  R::InfProt p;
+  p.chCTe = chave;
+  p.cStat = std::move(cStat);
+  p.nProt = std::move(nProt);
+  return p;
+}
+
+class Protocolo : public CenarioProcessamento {
+ protected:
+  std::string Parametros(const std::string& arquivo) const {
+    return " ARQUIVO=\"" + arquivo + "\" COPIAS=1 SAIDAERROS=A CONFIGURACAO=\"" + CNPJ + "\"";
+  }
+};
+
+}  // namespace
+
+TEST_F(Protocolo, AutorizadoGravaMoveEImprime) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const std::string autorizado = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
+  EscreveArquivo(autorizado, "<cteProc/>");
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_lote_cte", id), "100");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id), "135120000012345");
+  EXPECT_EQ(Coluna("DH_PROCESSA_CTE", id), "2012-06-05 10:11:12.0000");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_EQ(m->iConfirmacaoErro, 0);
+  EXPECT_TRUE(tela.perguntas.empty());
+  EXPECT_EQ(tela.arquivosMostrados, std::vector<std::string>{PRO_1});
+  ASSERT_EQ(execucoes.size(), 1u);
+  EXPECT_EQ(execucoes[0].sVerbo, "open");
+  EXPECT_EQ(execucoes[0].sArquivo, "c:\\unimake\\uninfe\\unidanfe.exe");
+  EXPECT_EQ(execucoes[0].sParametros, Parametros(autorizado));
+  EXPECT_EQ(execucoes[0].sPastaTrabalho, "c:\\unimake\\unidanfe");
+  EXPECT_TRUE(execucoes[0].bOculto);
+  EXPECT_TRUE(tela.notificacoes.empty());
+}
+
+TEST_F(Protocolo, StatusDoLoteDiferenteDe100VaiParaErroSemGravar) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  Resposta(PRO_1, R::ResultadoLote("104", InfProtDe(R::CHAVE_1)));
+  Resposta(PRO_2, R::ResultadoLote(" 100 ", InfProtDe(R::CHAVE_1)));
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(Erro(PRO_1)));
+  EXPECT_TRUE(ExisteArquivo(Erro(PRO_2)));
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id));
+  EXPECT_TRUE(Nula("NO_PROTOCOLO_CTE", id));
+  EXPECT_EQ(m->iConfirmacaoErro, 2);
+  EXPECT_EQ(m->iCTeErro + m->iCTeAutorizada, 0);
+  EXPECT_EQ(tela.perguntas.size(), 2u);
+  EXPECT_TRUE(Impressoes().empty());
+}
+
+TEST_F(Protocolo, RejeicaoGravaStatusEProtocoloOuNulo) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1, "301", "135120000099999")));
+  Resposta(PRO_2, R::ResultadoLote("100", InfProtDe(R::CHAVE_2, "204", std::nullopt)));
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_lote_cte", id1), "100");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id1), "301");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id1), "135120000099999");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id2), "204");
+  EXPECT_TRUE(Nula("NO_PROTOCOLO_CTE", id2));
+  EXPECT_TRUE(ExisteArquivo(Erro(PRO_1)));
+  EXPECT_TRUE(ExisteArquivo(Erro(PRO_2)));
+  EXPECT_EQ(m->iConfirmacaoErro, 2);
+  EXPECT_EQ(m->iCTeErro, 2);
+  EXPECT_EQ(tela.perguntas, (std::vector<std::string>{PERGUNTA, PERGUNTA}));
+  EXPECT_TRUE(Impressoes().empty());
+}
+
+TEST_F(Protocolo, ChaveGravadaSemPrefixoNaoEEncontrada) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1, R::CHAVE_1);
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  Passo();
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id));
+  EXPECT_TRUE(ExisteArquivo(Erro(PRO_1)));
+  EXPECT_EQ(m->iConfirmacaoErro, 1);
+  EXPECT_EQ(m->iCTeErro, 0);
+  EXPECT_EQ(tela.perguntas.size(), 1u);
+}
+
+TEST_F(Protocolo, RespostaSincronaDoLeiaute400) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  const std::string autorizado = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
+  EscreveArquivo(autorizado, "<cteProc/>");
+  // Named after the ERP's own identifier, not a receipt number.
+  Resposta("000000000456-pro-rec.xml", R::RetornoCTe("100", InfProtDe(R::CHAVE_1)));
+  Resposta("000000000457-pro-rec.xml", R::RetornoCTe("539", std::nullopt));
+  Passo();
+  EXPECT_EQ(Coluna("CD_ST_CTE", id1), "100");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id1), "135120000012345");
+  EXPECT_TRUE(ExisteArquivo(OK("000000000456-pro-rec.xml")));
+  EXPECT_TRUE(ExisteArquivo(Erro("000000000457-pro-rec.xml")));
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id2));
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_EQ(m->iConfirmacaoErro, 1);
+  ASSERT_EQ(Impressoes().size(), 1u);
+  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
+}
+
+TEST_F(Protocolo, SemProtCTeParaOPassoEFicaEmRetorno) {
+  AdicionaCTe(R::CHAVE_1);
+  Resposta(PRO_1, R::ResultadoLote("100", std::nullopt));
+  EXPECT_THROW(Passo(), UnXml::EXmlErro);
+  EXPECT_TRUE(ExisteArquivo(Retorno(PRO_1)));
+}
+
+TEST_F(Protocolo, TextoDoArquivoNaoViraComando) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  Resposta(PRO_1, R::ResultadoLote(
+                      "100", InfProtDe(R::CHAVE_1, "100", "1, cd_st_lote_cte = 666 where 1=1 --")));
+  EXPECT_THROW(Passo(), UnFuncoesCTe::EValorInvalido);
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id1));
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id2));
+  EXPECT_TRUE(ExisteArquivo(Retorno(PRO_1)));
+  EXPECT_EQ(m->iCTeAutorizada + m->iConfirmacaoErro, 0);
+  // A date cut from a hostile value stays one literal: the database refuses it instead of
+  // running an update without its filter.
+  R::InfProt datada = InfProtDe(R::CHAVE_1);
+  datada.dhRecbto = "2012-06-05T'--";
+  Resposta(PRO_1, R::ResultadoLote("100", datada));
+  EXPECT_ANY_THROW(Passo());
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id2));
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id1));
+}
+
+TEST_F(Protocolo, DuasAutorizacoesEmOrdemImprimemDuasVezes) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  const std::string a1 = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
+  const std::string a2 = ArquivoAutorizado(MesAtual(), R::CHAVE_2);
+  EscreveArquivo(a1, "<cteProc/>");
+  EscreveArquivo(a2, "<cteProc/>");
+  Resposta(PRO_2, R::ResultadoLote("100", InfProtDe(R::CHAVE_2)));
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  EscreveArquivo(OK(PRO_1), "velho");
+  Passo();
+  EXPECT_EQ(tela.arquivosMostrados, (std::vector<std::string>{PRO_1, PRO_2}));
+  EXPECT_EQ(Coluna("CD_ST_CTE", id1), "100");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id2), "100");
+  EXPECT_NE(LeTexto(OK(PRO_1)), "velho");
+  EXPECT_EQ(m->iCTeAutorizada, 2);
+  ASSERT_EQ(Impressoes().size(), 2u);
+  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(a1));
+  EXPECT_EQ(Impressoes()[1].sParametros, Parametros(a2));
+}
+
+TEST_F(Protocolo, ImpressaoProcuraNoMesDeEmissaoQuandoNaoEstaNoMesAtual) {
+  AdicionaCTe(R::CHAVE_1);
+  // CHAVE_1 was issued in June 2012 (digits 3 to 6: 1206).
+  const std::string emissao = ArquivoAutorizado("201206", R::CHAVE_1);
+  EscreveArquivo(emissao, "<cteProc/>");
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  Passo();
+  ASSERT_EQ(Impressoes().size(), 1u);
+  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(emissao));
+  EXPECT_TRUE(tela.notificacoes.empty());
+}
+
+TEST_F(Protocolo, ArquivoAusenteAvisaENaoImprimeMasOPassoSegue) {
+  AdicionaCTe(R::CHAVE_1);
+  AdicionaCTe(R::CHAVE_2);
+  const std::string a2 = ArquivoAutorizado(MesAtual(), R::CHAVE_2);
+  EscreveArquivo(a2, "<cteProc/>");
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  Resposta(PRO_2, R::ResultadoLote("100", InfProtDe(R::CHAVE_2)));
+  Passo();
+  ASSERT_EQ(tela.notificacoes.size(), 1u);
+  EXPECT_EQ(tela.notificacoes[0].sTexto,
+            "O arquivo de CTe \"" + ArquivoAutorizado(MesAtual(), R::CHAVE_1) +
+                "\" não foi encontrado.\r\nNão pode imprimir o CTe.");
+  EXPECT_EQ(tela.notificacoes[0].sTitulo, "Atenção");
+  EXPECT_EQ(tela.notificacoes[0].iFlags, 48u);
+  ASSERT_EQ(Impressoes().size(), 1u);
+  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(a2));
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_2)));
+  EXPECT_EQ(m->iCTeAutorizada, 2);
+  EXPECT_TRUE(m->Timer1Ativo());
+}
+
+TEST_F(Protocolo, ArquivoRecemGravadoELidoDepoisDeAssentar) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  EscreveArquivo(Retorno(PRO_1), R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  int mensagensComArquivoNovo = 0;
+  tela.aoProcessarMensagens = [&] {
+    if (ExisteArquivo(Retorno(PRO_1))) ++mensagensComArquivoNovo;
+  };
+  Passo();
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+  // The window kept handling its messages while the file was waited for.
+  EXPECT_GT(mensagensComArquivoNovo, 5);
+}
