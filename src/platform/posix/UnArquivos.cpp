@@ -1,0 +1,194 @@
+#include "platform/UnArquivos.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "platform/UnMascara.h"
+
+namespace UnArquivos {
+
+namespace {
+
+class Descritor {
+ public:
+  explicit Descritor(int fd) : fd_(fd) {}
+  ~Descritor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descritor(const Descritor&) = delete;
+  Descritor& operator=(const Descritor&) = delete;
+  int Valor() const { return fd_; }
+  bool Fecha() {
+    const int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool GravaTudo(int fd, const char* dados, size_t tamanho) {
+  while (tamanho > 0) {
+    const ssize_t gravado = write(fd, dados, tamanho);
+    if (gravado < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    dados += gravado;
+    tamanho -= static_cast<size_t>(gravado);
+  }
+  return true;
+}
+
+bool GravaComFlags(const std::string& caminho, const std::string& conteudo, int flags) {
+  Descritor fd(open(caminho.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  if (fd.Valor() < 0) return false;
+  if (!GravaTudo(fd.Valor(), conteudo.data(), conteudo.size())) return false;
+  return fd.Fecha();
+}
+
+// Copies the bytes and the permission bits; a partial destination is removed.
+bool CopiaConteudo(const std::string& origem, const std::string& destino, bool falhaSeExistir) {
+  Descritor entrada(open(origem.c_str(), O_RDONLY | O_CLOEXEC));
+  if (entrada.Valor() < 0) return false;
+  struct stat info;
+  if (fstat(entrada.Valor(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (falhaSeExistir ? O_EXCL : 0);
+  Descritor saida(open(destino.c_str(), flags, info.st_mode & 0777));
+  if (saida.Valor() < 0) return false;
+  char bloco[65536];
+  for (;;) {
+    const ssize_t lido = read(entrada.Valor(), bloco, sizeof bloco);
+    if (lido < 0 && errno == EINTR) continue;
+    if (lido < 0 || (lido > 0 && !GravaTudo(saida.Valor(), bloco, static_cast<size_t>(lido)))) {
+      unlink(destino.c_str());
+      return false;
+    }
+    if (lido == 0) break;
+  }
+  if (!saida.Fecha()) {
+    unlink(destino.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Names of `pasta` matching `mascara`, "." and ".." left out; `aceita` filters further.
+template <typename Filtro>
+std::vector<std::string> LeNomes(const std::string& pasta, const std::string& mascara,
+                                 Filtro aceita) {
+  std::vector<std::string> nomes;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(pasta.c_str()), closedir);
+  if (!dir) return nomes;
+  while (const dirent* entrada = readdir(dir.get())) {
+    const std::string_view nome(entrada->d_name);
+    if (nome == "." || nome == "..") continue;
+    if (!UnMascara::CombinaMascara(nome, mascara)) continue;
+    if (aceita(entrada)) nomes.emplace_back(nome);
+  }
+  return nomes;
+}
+
+}  // namespace
+
+bool ExisteArquivo(const std::string& caminho) {
+  struct stat info;
+  return stat(caminho.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool ExistePasta(const std::string& caminho) {
+  struct stat info;
+  return stat(caminho.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CriaPasta(const std::string& caminho) { return mkdir(caminho.c_str(), 0777) == 0; }
+
+bool MoveArquivoSubstituindo(const std::string& origem, const std::string& destino) {
+  if (rename(origem.c_str(), destino.c_str()) == 0) return true;
+  if (errno != EXDEV) return false;
+  // Another file system: copy, and remove the original only once the copy is whole.
+  if (!CopiaConteudo(origem, destino, false)) return false;
+  return unlink(origem.c_str()) == 0;
+}
+
+bool MoveArquivo(const std::string& origem, const std::string& destino) {
+  if (renameat2(AT_FDCWD, origem.c_str(), AT_FDCWD, destino.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  if (errno == EXDEV) {
+    if (!CopiaConteudo(origem, destino, true)) return false;
+    return unlink(origem.c_str()) == 0;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // The file system cannot refuse the replacement itself.
+  if (access(destino.c_str(), F_OK) == 0) return false;
+  return rename(origem.c_str(), destino.c_str()) == 0;
+}
+
+bool CopiaArquivo(const std::string& origem, const std::string& destino, bool falhaSeExistir) {
+  return CopiaConteudo(origem, destino, falhaSeExistir);
+}
+
+bool ApagaArquivo(const std::string& caminho) { return unlink(caminho.c_str()) == 0; }
+
+std::optional<int64_t> DataUltimaGravacao(const std::string& caminho) {
+  struct stat info;
+  if (stat(caminho.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+}
+
+std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo) {
+  Descritor fd(open(caminho.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.Valor() < 0) return std::nullopt;
+  struct stat info;
+  if (fstat(fd.Valor(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  std::string conteudo;
+  if (S_ISREG(info.st_mode)) {
+    conteudo.reserve(std::min(maximo, static_cast<size_t>(info.st_size)));
+  }
+  char bloco[65536];
+  while (conteudo.size() < maximo) {
+    const ssize_t lido = read(fd.Valor(), bloco, std::min(sizeof bloco, maximo - conteudo.size()));
+    if (lido < 0 && errno == EINTR) continue;
+    if (lido < 0) return std::nullopt;
+    if (lido == 0) break;
+    conteudo.append(bloco, static_cast<size_t>(lido));
+  }
+  return conteudo;
+}
+
+bool GravaArquivo(const std::string& caminho, const std::string& conteudo) {
+  return GravaComFlags(caminho, conteudo, O_TRUNC);
+}
+
+bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo) {
+  return GravaComFlags(caminho, conteudo, O_APPEND);
+}
+
+std::vector<std::string> ListaArquivos(const std::string& pasta, const std::string& mascara) {
+  auto nomes = LeNomes(pasta, mascara, [&](const dirent* entrada) {
+    if (entrada->d_name[0] == '.') return false;  // hidden
+    if (entrada->d_type == DT_REG) return true;
+    if (entrada->d_type != DT_LNK && entrada->d_type != DT_UNKNOWN) return false;
+    // A link to a plain file counts as the file; the file system may not tell the type.
+    return ExisteArquivo(pasta + '/' + entrada->d_name);
+  });
+  std::sort(nomes.begin(), nomes.end(),
+            [](const std::string& a, const std::string& b) { return UnMascara::MenorSemCaixa(a, b); });
+  return nomes;
+}
+
+std::vector<std::string> ListaEntradas(const std::string& pasta, const std::string& mascara) {
+  return LeNomes(pasta, mascara, [](const dirent*) { return true; });
+}
+
+}  // namespace UnArquivos
