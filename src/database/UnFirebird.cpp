@@ -445,6 +445,8 @@ void TIBDatabase::Falha(const intptr_t* status) const {
     if (!sMensagem.empty()) sMensagem += "\r\n";
     sMensagem += vLinha;
   }
+  if (sMensagem.empty())
+    sMensagem = "Erro do Firebird " + std::to_string(vCodigos.empty() ? 0 : vCodigos.front()) + ".";
   throw EIBError("EIBInterBaseError", sMensagem, std::move(vCodigos));
 }
 
