@@ -17,9 +17,10 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
     doc.Carrega(atual);
     MostraArquivo(nome);
     const UnLeituraRespostas::EventoLido evento = UnLeituraRespostas::LeEvento(doc);
-    const std::string chave = evento.sChave.empty()
-                                  ? UnLeituraRespostas::RetornaChaveNome(it_sNomeArquivo)
-                                  : "CTe" + evento.sChave;
+    // Without chCTe the name gives the key as stored ("CTe" + the 44 digits); the folder
+    // separator in front of the name is no part of it.
+    const std::string chave = evento.sChave.empty() ? UnLeituraRespostas::RetornaChaveNome(nome)
+                                                    : "CTe" + evento.sChave;
     ExecutaPesquisa(UnComandosSql::MontaPesquisaChave(chave));
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
     if (it_iID_CTe == 0) {

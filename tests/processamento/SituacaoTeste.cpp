@@ -1,0 +1,167 @@
+// Situation query answers through a whole pass.
+#include "CenarioProcessamento.h"
+
+#include "platform/UnXml.h"
+#include "suporte/PastaTemporaria.h"
+
+namespace R = RespostasTeste;
+
+namespace {
+
+const std::string SIT_1 = R::NomeSituacao(R::CHAVE_1);
+const std::string SIT_2 = R::NomeSituacao(R::CHAVE_2);
+
+R::InfProt Autorizacao(R::Texto cStat = "100", R::Texto nProt = "135120000012345") {
+  R::InfProt p;
+  p.cStat = std::move(cStat);
+  p.nProt = std::move(nProt);
+  p.dhRecbto = "2013-05-20T09:08:07-03:00";
+  return p;
+}
+
+R::EventoSituacao Evento(const std::string& tipo, const std::string& nProt = "135120000012345",
+                         const std::string& data = "2013-05-21T10:20:30-03:00") {
+  R::EventoSituacao e;
+  e.tpEvento = tipo;
+  e.nProtCancelado = nProt;
+  e.dhEvento = data;
+  return e;
+}
+
+class Situacao : public CenarioProcessamento {
+ protected:
+  void EsperaSemCancelamento(int32_t id) const {
+    EXPECT_TRUE(Nula("NO_PROTOCOLO_CAN_CTE", id));
+    EXPECT_TRUE(Nula("DH_PROCESSA_CAN_CTE", id));
+    EXPECT_TRUE(Nula("CD_ST_CAN_CTE", id));
+  }
+};
+
+}  // namespace
+
+TEST_F(Situacao, PastaSemRespostasNaoMudaNada) {
+  Passo();
+  EXPECT_EQ(m->iCTeAutorizada + m->iConfirmacaoErro + m->iCTeErro + m->iConsultasCTe, 0);
+  EXPECT_TRUE(tela.perguntas.empty());
+}
+
+TEST_F(Situacao, AutorizadaGravaAutorizacaoSemImprimir) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  EscreveArquivo(ArquivoAutorizado(MesAtual(), R::CHAVE_1), "<cteProc/>");
+  Resposta(SIT_1, R::Situacao("100", Autorizacao()));
+  EscreveArquivo(OK(SIT_1), "velho");
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_lote_cte", id), "100");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id), "135120000012345");
+  EXPECT_EQ(Coluna("DH_PROCESSA_CTE", id), "2013-05-20 09:08:07.0000");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EsperaSemCancelamento(id);
+  EXPECT_TRUE(ExisteArquivo(OK(SIT_1)));
+  EXPECT_NE(LeTexto(OK(SIT_1)), "velho");
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_EQ(m->iConsultasCTe, 0);
+  EXPECT_TRUE(Impressoes().empty());
+  EXPECT_EQ(tela.arquivosMostrados, std::vector<std::string>{SIT_1});
+}
+
+TEST_F(Situacao, CanceladaGravaAsDuasMudancasComSuasAspas) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  Resposta(SIT_1, R::Situacao("101", Autorizacao(), {Evento("110111", "135120000077777")}));
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_lote_cte", id), "101");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CAN_CTE", id), "135120000077777");
+  EXPECT_EQ(Coluna("DH_PROCESSA_CAN_CTE", id), "2013-05-21 10:20:30.0000");
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id), "135");
+  EXPECT_TRUE(ExisteArquivo(OK(SIT_1)));
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_EQ(m->iCTeCancelada, 0);
+}
+
+TEST_F(Situacao, DocumentoNaoAutorizadoAindaExaminaOsEventos) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  Resposta(SIT_1, R::Situacao("132", Autorizacao("110"), {Evento("110111")}));
+  Passo();
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id));
+  EXPECT_TRUE(Nula("CD_ST_CTE", id));
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id), "135");
+  EXPECT_TRUE(ExisteArquivo(OK(SIT_1)));
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+}
+
+TEST_F(Situacao, CancelamentoDepoisDeOutrosEventosNaoSePerde) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  // A pass record first and the cancellation last: written from the last block.
+  Resposta(SIT_1, R::Situacao("101", Autorizacao(),
+                              {Evento("310620", "1"), Evento("110111", "135120000088888",
+                                                                 "2013-06-01T08:00:00")}));
+  // A correction letter first, the cancellation, then another pass record.
+  Resposta(SIT_2, R::Situacao("101", Autorizacao(),
+                              {Evento("110110", "1"), Evento("110111", "135120000099999"),
+                               Evento("310620", "1")}));
+  Passo();
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CAN_CTE", id1), "135120000088888");
+  EXPECT_EQ(Coluna("DH_PROCESSA_CAN_CTE", id1), "2013-06-01 08:00:00.0000");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CAN_CTE", id2), "135120000099999");
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id2), "135");
+  EXPECT_EQ(m->iCTeAutorizada, 2);
+}
+
+TEST_F(Situacao, SemCancelamentoNadaEGravadoDosEventos) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  Resposta(SIT_1, R::Situacao("100", Autorizacao(), {Evento("310620")}));
+  // A cancellation without its protocol is not written either.
+  Resposta(SIT_2, R::Situacao("101", Autorizacao(), {Evento("110111", "")}));
+  Passo();
+  EsperaSemCancelamento(id1);
+  EsperaSemCancelamento(id2);
+  EXPECT_EQ(Coluna("CD_ST_CTE", id1), "100");
+  EXPECT_TRUE(ExisteArquivo(OK(SIT_1)));
+  EXPECT_TRUE(ExisteArquivo(OK(SIT_2)));
+  EXPECT_EQ(m->iCTeAutorizada, 2);
+}
+
+TEST_F(Situacao, ChaveDesconhecidaOuStatusRecusadoVaiParaErro) {
+  const int32_t id = AdicionaCTe(R::CHAVE_2);
+  Resposta(SIT_1, R::Situacao("100", Autorizacao()));
+  Resposta(SIT_2, R::Situacao("217", Autorizacao(), {Evento("110111")}));
+  EscreveArquivo(Erro(SIT_2), "velho");
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(Erro(SIT_1)));
+  EXPECT_TRUE(ExisteArquivo(Erro(SIT_2)));
+  EXPECT_NE(LeTexto(Erro(SIT_2)), "velho");
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id));
+  EsperaSemCancelamento(id);
+  EXPECT_EQ(m->iConfirmacaoErro, 2);
+  EXPECT_EQ(m->iCTeErro, 2);
+  EXPECT_EQ(m->iCTeAutorizada, 0);
+  EXPECT_EQ(tela.perguntas.size(), 2u);
+  // Listed in ascending order of name.
+  EXPECT_EQ(tela.arquivosMostrados, (std::vector<std::string>{SIT_1, SIT_2}));
+}
+
+TEST_F(Situacao, SemProtCTeParaOPassoEFicaEmRetorno) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  Resposta(SIT_1, R::Situacao("101", std::nullopt, {Evento("110111")}));
+  EXPECT_THROW(Passo(), UnXml::EXmlErro);
+  EXPECT_TRUE(ExisteArquivo(Retorno(SIT_1)));
+  EsperaSemCancelamento(id);
+}
+
+TEST_F(Situacao, TextoDoArquivoNaoViraComando) {
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  Resposta(SIT_1, R::Situacao("100", Autorizacao("100", "1, cd_st_lote_cte = 666 where 1=1 --")));
+  EXPECT_THROW(Passo(), UnFuncoesCTe::EValorInvalido);
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id1));
+  EXPECT_TRUE(Nula("cd_st_lote_cte", id2));
+  EXPECT_TRUE(ExisteArquivo(Retorno(SIT_1)));
+  // The cancellation's protocol is quoted: the database refuses it and no row changes.
+  Resposta(SIT_1, R::Situacao("101", Autorizacao("110"),
+                              {Evento("110111", "1', CD_ST_CAN_CTE = 666 --")}));
+  EXPECT_ANY_THROW(Passo());
+  EsperaSemCancelamento(id1);
+  EsperaSemCancelamento(id2);
+}
