@@ -19,7 +19,7 @@ void ProcessaArquivosErro(TMonitorCTe& m, TFileListBox& lista, const std::string
     m.MostraArquivo(nome);
     const std::string destino =
         UnFuncoesCTe::RetornaPastaCTe(5, m.it_sPastaRaizCTe, m.it_sCNPJEmpresa) + nome;
-    UnArquivos::MoveArquivoSubstituindo(atual, destino);
+    if (UnArquivos::MoveArquivoSubstituindo(atual, destino)) m.RegistraArquivo(atual, "Erro", 0);
     m.MostraArquivoErro(destino);
     lista.Update();
     m.MostraArquivo("");

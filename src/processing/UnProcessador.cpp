@@ -28,13 +28,20 @@ void TMonitorCTe::IniciaProcessador(TFileListBox& lista, const std::string& past
   lista.Directory = SemSeparadorFinal(pasta);
   lista.Update();
   sArquivosVistos.clear();
+  sArquivoAtual.clear();
 }
 
 bool TMonitorCTe::SelecionaProximo(TFileListBox& lista) {
+  // The file of the last turn that is still there was left in place.
+  if (!sArquivoAtual.empty() && UnArquivos::ExisteArquivo(sArquivoAtual))
+    RegistraArquivo(sArquivoAtual, "mantido", 0);
+  sArquivoAtual.clear();
+  it_iID_CTe = 0;
   // A file that stayed in place keeps its place in the list; take each name once per run.
   for (size_t i = 0; i < lista.Items.size(); ++i) {
     if (sArquivosVistos.insert(lista.Items[i]).second) {
       lista.ItemIndex = static_cast<int>(i);
+      sArquivoAtual = lista.FileName();
       return true;
     }
   }
@@ -42,9 +49,16 @@ bool TMonitorCTe::SelecionaProximo(TFileListBox& lista) {
   return false;
 }
 
+void TMonitorCTe::RegistraArquivo(const std::string& caminho, const std::string& rota,
+                                  int32_t id) {
+  Log.Registra("empresa " + it_sCNPJEmpresa + " | " + NomeDoCaminho(caminho) + " | " + rota +
+               " | id_cte " + (id ? std::to_string(id) : std::string("-")));
+}
+
 void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo) {
-  UnArquivos::MoveArquivoSubstituindo(
-      atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual));
+  if (UnArquivos::MoveArquivoSubstituindo(
+          atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual)))
+    RegistraArquivo(atual, "OK", it_iID_CTe);
   lista.Update();
   if (!lista.Items.empty()) lista.ItemIndex = 0;
 }
@@ -54,7 +68,8 @@ void TMonitorCTe::MoveErro(TFileListBox& lista, const std::string& atual,
   ++iConfirmacaoErro;
   const std::string destino =
       RetornaPastaCTe(5, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual);
-  UnArquivos::MoveArquivoSubstituindo(atual, destino);
+  if (UnArquivos::MoveArquivoSubstituindo(atual, destino))
+    RegistraArquivo(atual, "Erro", it_iID_CTe);
   if (pergunta) MostraArquivoErro(destino);
   lista.Update();
   if (contadorProprio) ++*contadorProprio;

@@ -1,10 +1,12 @@
 #include "shell/UnMonitor.h"
 
+#include "database/UnConflitos.h"
 #include "maintenance/UnDataArquivo.h"
 #include "maintenance/UnEnderecoSite.h"
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "platform/UnMascara.h"
+#include "platform/UnTrava.h"
 #include "processing/UnFuncoesCTe.h"
 
 using UnTela::EFimMonitor;
@@ -28,6 +30,13 @@ bool EhErroDeConexao(const std::string& mensagem) {
   return false;
 }
 
+// One log line for a message that may span lines.
+std::string NumaLinha(std::string texto) {
+  for (char& c : texto)
+    if (c == '\r' || c == '\n') c = ' ';
+  return texto;
+}
+
 std::string NomeDoProcesso(const std::string& entrada) {
   const size_t separador = entrada.find_last_of("\\/:");
   return separador == std::string::npos ? entrada : entrada.substr(separador + 1);
@@ -43,6 +52,8 @@ TMonitorCTe::TMonitorCTe(UnTela::Tela& t)
 TMonitorCTe::~TMonitorCTe() = default;
 
 void TMonitorCTe::FormCreate() {
+  Log.Inicia(sCaminhoExecutavel.substr(0, sCaminhoExecutavel.rfind(UnArquivos::SEPARADOR)));
+  Log.Registra("início do monitor " + sCaminhoExecutavel);
   ZeraContadores();
   MostraVersao();
   MostraContadores();
@@ -59,9 +70,19 @@ void TMonitorCTe::Timer1Timer() {
   try {
     ProcessaEmpresas();
   } catch (const std::exception& erro) {
+    const std::string mensagem = erro.what();
+    Log.Registra("erro no ciclo: " + NumaLinha(mensagem));
+    if (UnConflitos::EhConflitoTransitorio(erro)) {
+      // Another user holds the row: the file stays and the next tick tries again.
+      try {
+        EncerraTransacaoPasso();
+      } catch (const std::exception&) {
+        IBD_BancoDados->Desconecta();
+      }
+      return VerificaContinuidade();
+    }
     bTimer1Ativo = false;
     if (IBD_BancoDados) IBD_BancoDados->Desconecta();
-    const std::string mensagem = erro.what();
     if (EhErroDeConexao(mensagem)) {
       tela.MostraNotificacao("O sistema será finalizado. Erro: " + mensagem, AVISO_DO_SISTEMA,
                              UnTela::MB_ICONERROR);
@@ -69,6 +90,10 @@ void TMonitorCTe::Timer1Timer() {
     }
     tela.MostraCicloParado(mensagem);
   }
+  VerificaContinuidade();
+}
+
+void TMonitorCTe::VerificaContinuidade() {
   if (!ProcessoEmExecucao("quelvixEmpresa.exe") && !ProcessoEmExecucao("quelvixEmpresa4.exe"))
     throw EFimMonitor{0};
   if (!ConexaoPermitida()) throw EFimMonitor{0};
@@ -90,6 +115,11 @@ void TMonitorCTe::ProcessaEmpresas() {
     for (size_t linha = 0; linha < qryEmpresa.QuantidadeLinhas(); ++linha) {
       it_sCNPJEmpresa = qryEmpresa.FieldAsString(linha, "no_cnpj_cpf");
       UnFuncoesCTe::CriaPastasCTe(it_sPastaRaizCTe, it_sCNPJEmpresa);
+      // Every workstation watches the same tree: one monitor at a time in a company's folder.
+      UnTrava::Trava trava;
+      if (trava.Obtem(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) +
+                      "MonitorCTe.lock") == UnTrava::Trava::Resultado::Ocupada)
+        continue;
       ProcessaPastasEmpresa(UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa));
     }
   }
@@ -177,8 +207,13 @@ void TMonitorCTe::TrataEvento(const std::function<void()>& evento) {
   try {
     evento();
   } catch (const std::exception& erro) {
+    Log.Registra("erro: " + NumaLinha(erro.what()));
     MostraErroPadrao(erro.what());
   }
+}
+
+void TMonitorCTe::Encerra(int iCodigoSaida) {
+  Log.Registra("fim do monitor, código " + std::to_string(iCodigoSaida));
 }
 
 void TMonitorCTe::MostraErroPadrao(const std::string& mensagem) {

@@ -12,6 +12,7 @@
 #include "platform/UnProcessos.h"
 #include "platform/UnXml.h"
 #include "processing/UnListaArquivos.h"
+#include "shell/UnLog.h"
 #include "shell/UnTela.h"
 
 inline constexpr const char* TITULO_APLICACAO = "quelvix Monitor CT-e";
@@ -40,6 +41,8 @@ class TMonitorCTe {
   void ProcessaPastasEmpresa(const std::string& pasta);
   bool ProcessoEmExecucao(const std::string& nome);
   bool ConexaoPermitida();
+  // After every tick: ends the monitor when no ERP program runs or the ERP asks to disconnect.
+  void VerificaContinuidade();
   // Buttons and menu, as the shells call them; errors go to the standard error display.
   void BitBtn2Click();  // "Zerar Valores"
   void BitBtn3Click();  // "Reiniciar"
@@ -47,6 +50,8 @@ class TMonitorCTe {
   // Runs an event handler: an error that escapes it goes to the standard error display.
   void TrataEvento(const std::function<void()>& evento);
   void MostraErroPadrao(const std::string& mensagem);
+  // The shell tells how the monitor ends, for the activity log.
+  void Encerra(int iCodigoSaida);
   bool Timer1Ativo() const { return bTimer1Ativo; }
   bool PassoEmExecucao() const { return bPassoEmExecucao; }
 
@@ -98,6 +103,8 @@ class TMonitorCTe {
   void ExecutaAlteracao(const std::string& sql);
   // Runs a look-up on qryPesquisa.
   void ExecutaPesquisa(const std::string& sql);
+  // One activity-log line for a handled file: its route ("OK", "Erro", "mantido") and CT-e.
+  void RegistraArquivo(const std::string& caminho, const std::string& rota, int32_t id);
 
   // ---- State (names of the system's conventions)
   UnTela::Tela& tela;
@@ -127,6 +134,7 @@ class TMonitorCTe {
   std::unique_ptr<UnFirebird::TIBDatabase> IBD_BancoDados;
   TFileListBox FileListBox1;
   TValoresAtualizacao Atualizacao;
+  TLogAtividade Log;
 
   // Where the monitor runs from: the running executable, or an ERP folder a test chooses.
   std::string sCaminhoExecutavel;
@@ -142,4 +150,5 @@ class TMonitorCTe {
   bool bPassoEmExecucao = false;
   bool bEncerrado = false;
   std::set<std::string> sArquivosVistos;  // names already taken up by the running processor
+  std::string sArquivoAtual;              // full path of the file taken up last
 };

@@ -54,6 +54,7 @@ int main() {
       if (monitor.Timer1Ativo()) monitor.Timer1Timer();
     }
   } catch (const UnTela::EFimMonitor& fim) {
+    monitor.Encerra(fim.iCodigoSaida);
     return fim.iCodigoSaida;
   }
 }

@@ -1,0 +1,64 @@
+#include "shell/UnLog.h"
+
+#include <cstdio>
+
+#include "platform/UnArquivos.h"
+
+namespace {
+
+// Days since 1970-01-01 of a civil date.
+int DiasDesdeEpoca(int ano, int mes, int dia) {
+  ano -= mes <= 2;
+  const int era = (ano >= 0 ? ano : ano - 399) / 400;
+  const int anoDaEra = ano - era * 400;
+  const int diaDoAno = (153 * (mes + (mes > 2 ? -3 : 9)) + 2) / 5 + dia - 1;
+  const int diaDaEra = anoDaEra * 365 + anoDaEra / 4 - anoDaEra / 100 + diaDoAno;
+  return era * 146097 + diaDaEra - 719468;
+}
+
+std::string Digitos(int valor, int largura) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*d", largura, valor);
+  return buffer;
+}
+
+constexpr const char* PREFIXO = "MonitorCTe-";
+
+}  // namespace
+
+void TLogAtividade::Inicia(const std::string& pastaExecutavel) {
+  pasta_ = pastaExecutavel + UnArquivos::SEPARADOR + "Log";
+  diaLimpo_ = -1;
+}
+
+std::string TLogAtividade::ArquivoDoDia(const UnLocalidade::DataHora& d) const {
+  return pasta_ + UnArquivos::SEPARADOR + PREFIXO + Digitos(d.iAno, 4) + Digitos(d.iMes, 2) +
+         Digitos(d.iDia, 2) + ".log";
+}
+
+void TLogAtividade::Registra(const std::string& texto) {
+  if (pasta_.empty()) return;
+  const UnLocalidade::DataHora agora = Relogio();
+  const int hoje = DiasDesdeEpoca(agora.iAno, agora.iMes, agora.iDia);
+  if (hoje != diaLimpo_) {
+    if (!UnArquivos::ExistePasta(pasta_)) UnArquivos::CriaPasta(pasta_);
+    ApagaAntigos(agora);
+    diaLimpo_ = hoje;
+  }
+  const std::string linha = Digitos(agora.iAno, 4) + "-" + Digitos(agora.iMes, 2) + "-" +
+                            Digitos(agora.iDia, 2) + " " + Digitos(agora.iHora, 2) + ":" +
+                            Digitos(agora.iMinuto, 2) + ":" + Digitos(agora.iSegundo, 2) + " " +
+                            texto + "\n";
+  UnArquivos::AcrescentaArquivo(ArquivoDoDia(agora), linha);
+}
+
+void TLogAtividade::ApagaAntigos(const UnLocalidade::DataHora& hoje) const {
+  const int limite = DiasDesdeEpoca(hoje.iAno, hoje.iMes, hoje.iDia) - DIAS_GUARDADOS;
+  for (const std::string& nome : UnArquivos::ListaArquivos(pasta_, "MonitorCTe-????????.log")) {
+    const std::string data = nome.substr(11, 8);
+    if (data.find_first_not_of("0123456789") != std::string::npos) continue;
+    const int dia = DiasDesdeEpoca(std::stoi(data.substr(0, 4)), std::stoi(data.substr(4, 2)),
+                                   std::stoi(data.substr(6, 2)));
+    if (dia < limite) UnArquivos::ApagaArquivo(pasta_ + UnArquivos::SEPARADOR + nome);
+  }
+}

@@ -1,0 +1,150 @@
+// What keeps the monitor recording when the world around it misbehaves: rows locked by ERP
+// users, other workstations on the same folder tree, and the activity log support reads.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/UnTrava.h"
+#include "suporte/InstalacaoTeste.h"
+#include "suporte/ProcessoTeste.h"
+#include "suporte/RespostasTeste.h"
+
+namespace fs = std::filesystem;
+using namespace RespostasTeste;
+
+namespace {
+
+const std::string CNPJ = "12345678000199";
+
+struct Cenario {
+  Cenario() : erp(outra.Caminho(), "quelvixEmpresa.exe") {
+    iEmpresa = inst.banco->AdicionaEmpresa(CNPJ);
+    iCTe = inst.banco->AdicionaCTe(iEmpresa, CHAVE_1);
+    m = inst.Monitor(tela);
+    m->Log.Inicia(inst.sPastaErp);
+    m->ProcessaEmpresas();
+  }
+  std::string Situacao100() const { return inst.Retorno(CNPJ) + NomeSituacao(CHAVE_1); }
+  std::string Log() const { return LeTexto(m->Log.ArquivoDoDia(m->Log.Relogio())); }
+
+  InstalacaoTeste inst;
+  PastaTemporaria outra;
+  ErpSubstituto erp;
+  TelaTeste tela;
+  int32_t iEmpresa = 0, iCTe = 0;
+  std::unique_ptr<TMonitorCTe> m;
+};
+
+}  // namespace
+
+TEST(Confiabilidade, LinhaPresaPorOutroUsuarioEsperaEGravaSemReiniciar) {
+  Cenario c;
+  UnFirebird::TIBDatabase usuario;
+  usuario.DefineNome(c.inst.banco->Nome());
+  usuario.Conecta();
+  UnFirebird::TIBQuery edicao(usuario);
+  edicao.SQL = " update MOV_CTE_RET set qt_media_resposta_cte = 9 where id_cte = " +
+               std::to_string(c.iCTe);
+  edicao.ExecSQL();  // not committed: the ERP user is still editing
+
+  EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  for (int tick = 0; tick < 3; ++tick) {
+    c.m->Timer1Timer();
+    EXPECT_TRUE(c.m->Timer1Ativo());
+    EXPECT_TRUE(fs::exists(c.Situacao100()));
+  }
+  EXPECT_EQ(c.tela.ciclosParados.back(), "");
+  EXPECT_TRUE(c.tela.notificacoes.empty());
+  EXPECT_NE(c.Log().find("erro no ciclo: deadlock"), std::string::npos) << c.Log();
+
+  usuario.Transacao().Commit();
+  c.m->Timer1Timer();
+  EXPECT_TRUE(fs::exists(c.inst.RetornoOK(CNPJ) + NomeSituacao(CHAVE_1)));
+  EXPECT_EQ(c.inst.banco->Inteiro("select CD_ST_CTE from MOV_CTE_RET where id_cte = " +
+                                  std::to_string(c.iCTe)),
+            100);
+  EXPECT_EQ(c.m->iCTeAutorizada, 1);
+}
+
+TEST(Confiabilidade, EmpresaEmUsoPorOutraEstacaoFicaParaOProximoPasso) {
+  Cenario c;
+  UnTrava::Trava outraEstacao;
+  ASSERT_EQ(outraEstacao.Obtem(c.inst.sRaizCTe + CNPJ + "/MonitorCTe.lock"),
+            UnTrava::Trava::Resultado::Obtida);
+  EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  c.m->ProcessaEmpresas();
+  EXPECT_TRUE(fs::exists(c.Situacao100()));
+  EXPECT_EQ(c.m->iCTeAutorizada, 0);
+  outraEstacao.Libera();
+  c.m->ProcessaEmpresas();
+  EXPECT_FALSE(fs::exists(c.Situacao100()));
+  EXPECT_EQ(c.m->iCTeAutorizada, 1);
+}
+
+TEST(Confiabilidade, PastaSomenteLeituraSegueSemTrava) {
+  Cenario c;
+  // A lock file that cannot be made (here a folder stands in its place) does not stop the work.
+  fs::remove(c.inst.sRaizCTe + CNPJ + "/MonitorCTe.lock");
+  fs::create_directory(c.inst.sRaizCTe + CNPJ + "/MonitorCTe.lock");
+  EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  c.m->ProcessaEmpresas();
+  EXPECT_FALSE(fs::exists(c.Situacao100()));
+}
+
+TEST(Confiabilidade, LogDeUmPassoComTodasAsRotas) {
+  Cenario c;
+  const int32_t outro = c.inst.banco->AdicionaCTe(c.iEmpresa, CHAVE_2);
+  EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  EscreveResposta(c.inst.Retorno(CNPJ) + NomeSituacao("35999999999999999999999999999999999999999999"),
+                  Situacao("100", InfProt{}));
+  InfEvento outroTipo;
+  outroTipo.chCTe = CHAVE_2;
+  outroTipo.tpEvento = "110110";
+  EscreveResposta(c.inst.Retorno(CNPJ) + NomeEvento(CHAVE_2), RetornoEvento(outroTipo));
+  c.m->ProcessaEmpresas();
+  const std::string log = c.Log();
+  EXPECT_NE(log.find("empresa " + CNPJ + " | " + NomeSituacao(CHAVE_1) + " | OK | id_cte " +
+                     std::to_string(c.iCTe)),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("35999999999999999999999999999999999999999999-sit.xml | Erro | id_cte -"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(NomeEvento(CHAVE_2) + " | mantido | id_cte -"), std::string::npos) << log;
+  (void)outro;
+  c.m->Encerra(0);
+  EXPECT_NE(c.Log().find("fim do monitor, código 0"), std::string::npos);
+}
+
+TEST(Confiabilidade, LogTrocaDeDiaELimpaOsDeMaisDeTrintaDias) {
+  PastaTemporaria p;
+  TLogAtividade log;
+  log.Inicia(p.Caminho());
+  UnLocalidade::DataHora agora{2026, 3, 31, 23, 59, 59, 0};
+  log.Relogio = [&] { return agora; };
+  fs::create_directories(p / "Log");
+  EscreveArquivo(p / "Log/MonitorCTe-20260228.log", "velho\n");  // 31 days before
+  EscreveArquivo(p / "Log/MonitorCTe-20260301.log", "guardado\n");  // 30 days before
+  EscreveArquivo(p / "Log/outro.log", "de outro programa\n");
+  log.Registra("antes da meia-noite");
+  agora = {2026, 4, 1, 0, 0, 1, 0};
+  log.Registra("depois da meia-noite");
+  EXPECT_EQ(LeTexto(p / "Log/MonitorCTe-20260331.log"), "2026-03-31 23:59:59 antes da meia-noite\n");
+  EXPECT_EQ(LeTexto(p / "Log/MonitorCTe-20260401.log"), "2026-04-01 00:00:01 depois da meia-noite\n");
+  // On the new day the 30 days are counted again: 2026-03-01 goes too.
+  EXPECT_FALSE(fs::exists(p / "Log/MonitorCTe-20260228.log"));
+  EXPECT_FALSE(fs::exists(p / "Log/MonitorCTe-20260301.log"));
+  EXPECT_TRUE(fs::exists(p / "Log/outro.log"));
+}
+
+TEST(Confiabilidade, LogQueNaoSeGravaEIgnorado) {
+  Cenario c;
+  // "Log" is taken by a file, so no log folder can be made there.
+  EscreveArquivo(c.inst.sPastaErp + "/Log", "");
+  c.m->Log.Inicia(c.inst.sPastaErp);
+  EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  c.m->ProcessaEmpresas();
+  EXPECT_FALSE(fs::exists(c.Situacao100()));
+  EXPECT_EQ(c.m->iCTeAutorizada, 1);
+  EXPECT_TRUE(fs::is_regular_file(c.inst.sPastaErp + "/Log"));
+}
