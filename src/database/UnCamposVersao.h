@@ -2,7 +2,9 @@
 // The two version columns of TAB_PARAMETRO: added when missing, read back otherwise.
 #include <string>
 
-namespace UnFirebird { class TIBDatabase; }
+namespace UnFirebird {
+class TIBDatabase;
+}
 
 namespace UnCamposVersao {
 

@@ -1,7 +1,7 @@
 #include "maintenance/UnAtalhoDesktop.h"
 
-#include "platform/UnArquivos.h"
 #include "platform/UnAreaTrabalho.h"
+#include "platform/UnArquivos.h"
 #include "shell/UnMonitor.h"
 
 namespace UnAtalhoDesktop {
@@ -12,8 +12,7 @@ namespace {
 std::string RemoveExtensao(const std::string& nome) {
   const size_t iPonto = nome.rfind('.');
   const size_t iBarra = nome.rfind(UnArquivos::SEPARADOR);
-  if (iPonto == std::string::npos || (iBarra != std::string::npos && iPonto < iBarra))
-    return nome;
+  if (iPonto == std::string::npos || (iBarra != std::string::npos && iPonto < iBarra)) return nome;
   return nome.substr(0, iPonto);
 }
 

@@ -17,8 +17,7 @@ bool EhProgramaWindows(const std::string& caminho) {
          inicio->compare(0, 2, "MZ") == 0;
 }
 
-[[noreturn]] void FinalizaComAviso(UnTela::Tela& tela, const std::string& texto,
-                                   unsigned flags) {
+[[noreturn]] void FinalizaComAviso(UnTela::Tela& tela, const std::string& texto, unsigned flags) {
   tela.MostraNotificacao(texto, AVISO_DO_SISTEMA, flags);
   throw UnTela::EFimMonitor{1};
 }

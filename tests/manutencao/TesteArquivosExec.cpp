@@ -60,7 +60,9 @@ class ArquivosExecTeste : public testing::Test {
     fs::create_directories(sUpdate);
     return *monitor;
   }
-  void Trata() { UnArquivosExec::TrataArquivosExec(monitor->Atualizacao, monitor->sCaminhoExecutavel); }
+  void Trata() {
+    UnArquivosExec::TrataArquivosExec(monitor->Atualizacao, monitor->sCaminhoExecutavel);
+  }
 
   PastaTemporaria pasta;
   std::string sHome = pasta / "home";
@@ -108,7 +110,8 @@ TEST_F(ArquivosExecTeste, ExtensionInCapitalsMakesTheCopyTheMarker) {
   Trata();
   EXPECT_EQ(Nomes(sErp), std::vector<std::string>{"MONITOR.EXE"});
   EXPECT_EQ(Nomes(sDesktop), std::vector<std::string>{"Novo MONITOR.desktop"});
-  EXPECT_NE(LeTexto(sDesktop + "/Novo MONITOR.desktop").find("\nName=MONITOR\n"), std::string::npos);
+  EXPECT_NE(LeTexto(sDesktop + "/Novo MONITOR.desktop").find("\nName=MONITOR\n"),
+            std::string::npos);
 }
 
 TEST_F(ArquivosExecTeste, NameWithTwoDotsGivesShortNameAndLongDescription) {
@@ -128,8 +131,9 @@ TEST_F(ArquivosExecTeste, ErpProgramsFillTheUpdateFolderWithoutReplacing) {
     fs::remove_all(sErp);
     Instala(nome);
     EscreveArquivo(sErp + "/Exec-" + std::string(nome), "copy");
-    EscreveArquivo(sErp + "/Exec-" + std::string(nome).replace(std::string(nome).size() - 4, 4, ".ini"),
-                   "[configuracao]\r\npastamestre=" + sMestre + "\r\n");
+    EscreveArquivo(
+        sErp + "/Exec-" + std::string(nome).replace(std::string(nome).size() - 4, 4, ".ini"),
+        "[configuracao]\r\npastamestre=" + sMestre + "\r\n");
     EscreveArquivo(sMestre + "/quelvixEmpresa.exe", "master build");
     EscreveArquivo(sMestre + "/Relatorios.EXE", "master reports");
     EscreveArquivo(sMestre + "/leiame.txt", "not a program");
@@ -147,7 +151,8 @@ TEST_F(ArquivosExecTeste, ErpProgramsFillTheUpdateFolderWithoutReplacing) {
 
 TEST_F(ArquivosExecTeste, ErpNameComparedWithItsCase) {
   Instala("QuelvixEmpresa.exe");
-  EscreveArquivo(sErp + "/Exec-QuelvixEmpresa.ini", "[configuracao]\r\npastamestre=" + sMestre + "\r\n");
+  EscreveArquivo(sErp + "/Exec-QuelvixEmpresa.ini",
+                 "[configuracao]\r\npastamestre=" + sMestre + "\r\n");
   EscreveArquivo(sMestre + "/a.exe", "x");
   Trata();
   EXPECT_TRUE(Nomes(sUpdate).empty());

@@ -28,7 +28,8 @@ class BaixaArquivoTeste : public testing::Test {
 TEST_F(BaixaArquivoTeste, CompleteAnswerIsWrittenWhole) {
   const std::string sConteudo = Binario(300 * 1024);
   servidor.Publica("/update/quelvix%20Empresa/a.exe", sConteudo);
-  EscreveArquivo(sDestino, "an older, longer content that must be truncated away" + Binario(400000));
+  EscreveArquivo(sDestino,
+                 "an older, longer content that must be truncated away" + Binario(400000));
   EXPECT_TRUE(BaixaArquivo(servidor.Endereco() + "/update/quelvix%20Empresa/a.exe", sDestino));
   EXPECT_EQ(LeTexto(sDestino), sConteudo);
   EXPECT_EQ(servidor.Pedidos(),
@@ -58,8 +59,8 @@ TEST_F(BaixaArquivoTeste, RedirectIsNotFollowed) {
     EXPECT_TRUE(Existe(sDestino));
   }
   // The target of the Location header was never asked for.
-  EXPECT_EQ(servidor.Pedidos(), (std::vector<std::string>{"GET /status/301 HTTP/1.1",
-                                                          "GET /status/302 HTTP/1.1"}));
+  EXPECT_EQ(servidor.Pedidos(),
+            (std::vector<std::string>{"GET /status/301 HTTP/1.1", "GET /status/302 HTTP/1.1"}));
 }
 
 TEST_F(BaixaArquivoTeste, DroppedConnectionKeepsThePartReceived) {

@@ -19,11 +19,12 @@ const char* const CONTA_VERSAO =
 TEST(TextosCamposVersao, AreTheAgreedStatements) {
   EXPECT_EQ(std::string(SQL_PRESENCA_VERSAO),
             " sELECT r.* FROM RDB$RELATION_fields r" + std::string(16, ' ') + "where" +
-                std::string(48, ' ') + "r.RDB$relation_name =" + UnFirebird::QuotedStr("TAB_PARAMETRO") +
+                std::string(48, ' ') +
+                "r.RDB$relation_name =" + UnFirebird::QuotedStr("TAB_PARAMETRO") +
                 " and  r.RDB$field_name = " + UnFirebird::QuotedStr("VERSAO_ERP"));
-  EXPECT_EQ(std::string(SQL_LE_VERSAO), " sELECT coalesce(VERSAO_ERP," +
-                                            UnFirebird::QuotedStr("Versao Inicial") +
-                                            ") as coalesce from  TAB_PARAMETRO" + std::string(12, ' '));
+  EXPECT_EQ(std::string(SQL_LE_VERSAO),
+            " sELECT coalesce(VERSAO_ERP," + UnFirebird::QuotedStr("Versao Inicial") +
+                ") as coalesce from  TAB_PARAMETRO" + std::string(12, ' '));
   EXPECT_STREQ(SQL_LE_SCRIPT, " select script_rodado from tab_parametro");
   EXPECT_STREQ(SQL_ADICIONA_SCRIPT, "alter table tab_parametro add script_rodado integer");
   EXPECT_STREQ(SQL_ADICIONA_VERSAO, "alter table tab_parametro add VERSAO_ERP varchar(30)");
@@ -54,7 +55,8 @@ class CamposVersaoTeste : public testing::Test {
 };
 
 TEST_F(CamposVersaoTeste, MissingColumnsAreAddedStampedAndReadBackNextStart) {
-  for (int i : {7, 42, 13}) bt.Executa("insert into mov_log_atualizacao values (" + std::to_string(i) + ")");
+  for (int i : {7, 42, 13})
+    bt.Executa("insert into mov_log_atualizacao values (" + std::to_string(i) + ")");
   VerificaCamposVersao(banco, sVersao, sScript);
   EXPECT_EQ(sVersao, "Versao Inicial");
   EXPECT_EQ(sScript, "");

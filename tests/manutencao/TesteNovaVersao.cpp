@@ -7,6 +7,7 @@
 #include "maintenance/UnDataArquivo.h"
 #include "maintenance/UnPastaAtualizacao.h"
 #include "platform/UnArquivos.h"
+#include "platform/UnHttp.h"
 #include "platform/UnLocalidade.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ServidorHttpTeste.h"
@@ -33,7 +34,8 @@ std::string P(std::string caminho) {
 }
 
 void DefineGravacao(const std::string& caminho, int64_t milissegundosUtc) {
-  const std::chrono::sys_time<std::chrono::milliseconds> t{std::chrono::milliseconds(milissegundosUtc)};
+  const std::chrono::sys_time<std::chrono::milliseconds> t{
+      std::chrono::milliseconds(milissegundosUtc)};
   fs::last_write_time(caminho, std::chrono::file_clock::from_sys(t));
 }
 
@@ -41,7 +43,8 @@ void DefineGravacao(const std::string& caminho, int64_t milissegundosUtc) {
 
 TEST(PastaAtualizacao, SiblingOfTheServerIniFolder) {
   using UnPastaAtualizacao::RetornaPastaAtualizacao;
-  EXPECT_EQ(RetornaPastaAtualizacao(P("//SRV/Empresa/Dados/servidor.ini")), P("//SRV/Empresa/Update"));
+  EXPECT_EQ(RetornaPastaAtualizacao(P("//SRV/Empresa/Dados/servidor.ini")),
+            P("//SRV/Empresa/Update"));
   EXPECT_EQ(RetornaPastaAtualizacao(P("D:/Dados/servidor.ini")), P("D:/Update"));
   EXPECT_EQ(RetornaPastaAtualizacao(P("/srv/Minha Empresa/Dados/servidor.ini")),
             P("/srv/Minha Empresa/Update"));
@@ -64,7 +67,8 @@ TEST(PastaAtualizacao, ModuleValuesAndParameterForms) {
   TelaTeste tela;
   TMonitorCTe monitor(tela);
   monitor.sCaminhoExecutavel = P("/C:/Sistema Local/Meu Monitor.exe");
-  monitor.DefinePastaAtualizacao("ignorado:/banco.fdb", P("//SRV/Minha Empresa/Dados/servidor.ini"));
+  monitor.DefinePastaAtualizacao("ignorado:/banco.fdb",
+                                 P("//SRV/Minha Empresa/Dados/servidor.ini"));
   const TValoresAtualizacao& a = monitor.Atualizacao;
   EXPECT_EQ(a.NomeExecutavel, "Meu Monitor.exe");
   EXPECT_EQ(a.PastaExecutavel, P("/C:/Sistema Local"));
@@ -212,7 +216,8 @@ TEST_F(NovaVersaoTeste, PublishedCopyMissingEndsTheMonitorEvenWithTheUpdater) {
   ASSERT_EQ(tela.notificacoes.size(), 1u);
   EXPECT_EQ(tela.notificacoes[0].sTexto,
             "Falha na atualização do aplicativo. Não foi encontrado o arquivo monitor-cte na "
-            "pasta " + sUpdate + ".\rO Sistema será finalizado.");
+            "pasta " +
+                sUpdate + ".\rO Sistema será finalizado.");
   EXPECT_EQ(tela.notificacoes[0].iFlags, 48u);
   EXPECT_TRUE(servidor.Pedidos().empty());
   EXPECT_TRUE(ColunasCriadas());
@@ -262,7 +267,8 @@ TEST_F(NovaVersaoTeste, OlderOrNewerPublishedCopyHandsOverToTheUpdater) {
 }
 
 TEST_F(NovaVersaoTeste, BlanksBecomeSectionSignsInBothFoldersOnly) {
-  const std::string sErp = inst.pasta / "Sistema Local", sDados = inst.pasta / "Minha Empresa/Dados";
+  const std::string sErp = inst.pasta / "Sistema Local",
+                    sDados = inst.pasta / "Minha Empresa/Dados";
   const std::string sExecutavel = sErp + "/Meu Setup.Novo.exe";
   const std::string sUpdateBrancos = inst.pasta / "Minha Empresa/Update";
   EscreveArquivo(sExecutavel, "running build");
@@ -272,9 +278,9 @@ TEST_F(NovaVersaoTeste, BlanksBecomeSectionSignsInBothFoldersOnly) {
   monitor->sCaminhoExecutavel = sExecutavel;
   monitor->DefinePastaAtualizacao("", sDados + "/servidor.ini");
   EXPECT_EQ(Verifica(), 0);
-  EXPECT_EQ(tela.avisos, std::vector<std::string>{
-                             "AVISO: Existe uma nova versão do aplicativo Meu Setup. A "
-                             "atualização será feita automaticamente. Aguarde..."});
+  EXPECT_EQ(tela.avisos,
+            std::vector<std::string>{"AVISO: Existe uma nova versão do aplicativo Meu Setup. A "
+                                     "atualização será feita automaticamente. Aguarde..."});
   ASSERT_EQ(execucoes.size(), 1u);
   EXPECT_EQ(execucoes[0].sArquivo, sUpdateBrancos + "/quelvixAtualizador.exe");
   auto Parametro = [](std::string s) {
@@ -283,7 +289,9 @@ TEST_F(NovaVersaoTeste, BlanksBecomeSectionSignsInBothFoldersOnly) {
   };
   EXPECT_EQ(execucoes[0].sParametros, "@F1 @M" + Parametro(sUpdateBrancos) + " @E" +
                                           Parametro(sErp) + " @AMeu Setup.Novo.exe");
-  EXPECT_NE(execucoes[0].sParametros.find("Minha\xC2\xA7" "Empresa"), std::string::npos);
+  EXPECT_NE(execucoes[0].sParametros.find("Minha\xC2\xA7"
+                                          "Empresa"),
+            std::string::npos);
 }
 
 TEST_F(NovaVersaoTeste, UpdaterThatCannotBePutInPlaceEndsTheMonitorWhenADifferentBuildWaits) {
@@ -296,7 +304,8 @@ TEST_F(NovaVersaoTeste, UpdaterThatCannotBePutInPlaceEndsTheMonitorWhenADifferen
   ASSERT_EQ(tela.notificacoes.size(), 1u);
   EXPECT_EQ(tela.notificacoes[0].sTexto,
             "Falha na atualização do aplicativo. Não foi encontrado o arquivo "
-            "quelvixAtualizador.exe na pasta " + sUpdate + ".\rO Sistema será finalizado.");
+            "quelvixAtualizador.exe na pasta " +
+                sUpdate + ".\rO Sistema será finalizado.");
   EXPECT_EQ(tela.notificacoes[0].iFlags, 48u);
   EXPECT_TRUE(tela.avisos.empty());
   EXPECT_TRUE(execucoes.empty());
@@ -317,4 +326,13 @@ TEST(NovaVersaoSemConexao, DoesNothingWithoutModuleValues) {
   EXPECT_TRUE(tela.avisos.empty());
   EXPECT_FALSE(bExecutou);
   EXPECT_FALSE(Existe("Update"));
+}
+
+TEST_F(NovaVersaoTeste, DownloadTargetThatCannotBeCreatedIsAnErrorOfTheStartUp) {
+  // The update folder's parent is missing, so the folder cannot be made (one level only).
+  monitor->DefinePastaAtualizacao("", inst.pasta / "falta/Dados/servidor.ini");
+  EXPECT_THROW(Verifica(), UnHttp::EArquivoDestino);
+  EXPECT_TRUE(tela.notificacoes.empty());
+  EXPECT_TRUE(servidor.Pedidos().empty());
+  EXPECT_FALSE(ColunasCriadas());
 }

@@ -26,15 +26,17 @@ std::string DecodificaCaminho(const std::string& caminho) {
 }  // namespace
 
 ServidorHttpTeste::ServidorHttpTeste(bool bTls) : bTls_(bTls) {
-  const std::string sScript = std::string(MONITOR_RAIZ_FONTES) + "/tests/suporte/ServidorHttpTeste.py";
+  const std::string sScript =
+      std::string(MONITOR_RAIZ_FONTES) + "/tests/suporte/ServidorHttpTeste.py";
   const std::string sCertificado = pasta_ / "certificado.pem", sChave = pasta_ / "chave.pem";
   if (bTls &&
-      std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" +
-                   sChave + "' -out '" + sCertificado + "' >/dev/null 2>&1")
-                      .c_str()) != 0)
+      std::system(
+          ("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" +
+           sChave + "' -out '" + sCertificado + "' >/dev/null 2>&1")
+              .c_str()) != 0)
     throw std::runtime_error("openssl could not make the test certificate");
-  std::vector<std::string> argumentos = {"python3", sScript, "--pasta", pasta_ / "www",
-                                         "--registro", pasta_ / "pedidos.txt"};
+  std::vector<std::string> argumentos = {"python3",      sScript,      "--pasta",
+                                         pasta_ / "www", "--registro", pasta_ / "pedidos.txt"};
   if (bTls) argumentos.insert(argumentos.end(), {"--certificado", sCertificado, "--chave", sChave});
   EscreveArquivo(pasta_ / "pedidos.txt", "");
   EscreveArquivo(pasta_ / "www/.vazio", "");

@@ -2,8 +2,9 @@
 // A real web server on 127.0.0.1 (a python3 process) for the download tests. Files written
 // with Publica are served under their address path; see ServidorHttpTeste.py for the
 // special answers (/status/<code>, /corta/<n>, /cabecalhos).
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 #include <vector>
 
 #include "suporte/PastaTemporaria.h"

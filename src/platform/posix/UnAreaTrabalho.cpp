@@ -21,8 +21,7 @@ std::string LePastaXdg(const std::string& arquivo, const std::string& home) {
   constexpr std::string_view CHAVE = "XDG_DESKTOP_DIR=";
   while (std::getline(entrada, sLinha)) {
     const size_t iInicio = sLinha.find_first_not_of(" \t");
-    if (iInicio == std::string::npos || sLinha.compare(iInicio, CHAVE.size(), CHAVE) != 0)
-      continue;
+    if (iInicio == std::string::npos || sLinha.compare(iInicio, CHAVE.size(), CHAVE) != 0) continue;
     std::string sValor = sLinha.substr(iInicio + CHAVE.size());
     while (!sValor.empty() && (sValor.back() == '\r' || sValor.back() == ' ')) sValor.pop_back();
     if (sValor.size() < 2 || sValor.front() != '"' || sValor.back() != '"') continue;
