@@ -1,0 +1,38 @@
+// Situation answers: status, authorisation block and the walk over the event blocks.
+#include <cstdint>
+#include <string>
+
+#include "ComumFuzz.h"
+#include "platform/UnXml.h"
+#include "processing/UnComandosSql.h"
+#include "processing/UnFuncoesCTe.h"
+#include "processing/UnLeituraRespostas.h"
+
+namespace L = UnLeituraRespostas;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
+  UnXml::XmlDocumento doc;
+  try {
+    doc.CarregaTexto(ComumFuzz::Texto(dados, tamanho));
+  } catch (const UnXml::EXmlErro&) {
+    return 0;
+  }
+  try {
+    const std::string status = L::LeStatus(doc);
+    const L::ProtocoloLido protocolo = L::LeProtocolo(doc);
+    if (protocolo.sStatus == "100")
+      VERIFICA(ComumFuzz::AspasFechadas(
+          UnComandosSql::MontaGravaAutorizacaoSituacao(status, protocolo, 1)));
+  } catch (const UnXml::EXmlErro&) {
+  } catch (const UnFuncoesCTe::EValorInvalido&) {
+  }
+  try {
+    if (const auto cancelamento = L::LeCancelamento(doc)) {
+      VERIFICA(!cancelamento->sProtocolo.empty());
+      VERIFICA(ComumFuzz::AspasFechadas(
+          UnComandosSql::MontaGravaCancelamentoSituacao(*cancelamento, 1)));
+    }
+  } catch (const UnXml::EXmlErro&) {
+  }
+  return 0;
+}
