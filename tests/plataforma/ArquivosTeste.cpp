@@ -4,6 +4,10 @@
 #include <chrono>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "platform/UnArquivos.h"
 #include "processing/UnListaArquivos.h"
 #include "suporte/PastaTemporaria.h"
@@ -56,6 +60,32 @@ TEST(Arquivos, MoveSemSubstituirRecusaDestinoExistente) {
   EXPECT_FALSE(Existe(pasta / "a"));
   EXPECT_EQ(LeTexto(pasta / "c"), "A");
 }
+
+#ifndef _WIN32
+// /dev/shm is a file system of its own: the moves copy, and nothing half-done stays behind.
+TEST(Arquivos, MoveEntreSistemasDeArquivos) {
+  PastaTemporaria pasta;
+  const std::string outro = "/dev/shm/monitor-teste-" + std::to_string(::getpid());
+  fs::create_directories(outro);
+  EscreveArquivo(outro + "/a-pro-rec.xml", "conteudo");
+  fs::permissions(outro + "/a-pro-rec.xml", fs::perms::owner_read | fs::perms::owner_write |
+                                                fs::perms::group_read);
+  EscreveArquivo(pasta / "OK/a-pro-rec.xml", "antigo");
+  EXPECT_FALSE(MoveArquivo(outro + "/a-pro-rec.xml", pasta / "OK/a-pro-rec.xml"));
+  EXPECT_EQ(LeTexto(pasta / "OK/a-pro-rec.xml"), "antigo");
+  EXPECT_TRUE(MoveArquivoSubstituindo(outro + "/a-pro-rec.xml", pasta / "OK/a-pro-rec.xml"));
+  EXPECT_EQ(LeTexto(pasta / "OK/a-pro-rec.xml"), "conteudo");
+  EXPECT_EQ(fs::status(pasta / "OK/a-pro-rec.xml").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_FALSE(Existe(outro + "/a-pro-rec.xml"));
+  EXPECT_TRUE(MoveArquivo(pasta / "OK/a-pro-rec.xml", outro + "/b-pro-rec.xml"));
+  EXPECT_EQ(LeTexto(outro + "/b-pro-rec.xml"), "conteudo");
+  EXPECT_FALSE(Existe(pasta / "OK/a-pro-rec.xml"));
+  EXPECT_EQ(ListaEntradas(pasta / "OK", "*"), std::vector<std::string>{});
+  EXPECT_EQ(ListaEntradas(outro, "*"), std::vector<std::string>{"b-pro-rec.xml"});
+  fs::remove_all(outro);
+}
+#endif
 
 TEST(Arquivos, CopiaComESemSubstituir) {
   PastaTemporaria pasta;

@@ -55,6 +55,17 @@ bool GravaComFlags(const std::string& caminho, const std::string& conteudo, int 
   return fd.Fecha();
 }
 
+bool CopiaDescritor(int entrada, int saida) {
+  char bloco[65536];
+  for (;;) {
+    const ssize_t lido = read(entrada, bloco, sizeof bloco);
+    if (lido < 0 && errno == EINTR) continue;
+    if (lido < 0) return false;
+    if (lido == 0) return true;
+    if (!GravaTudo(saida, bloco, static_cast<size_t>(lido))) return false;
+  }
+}
+
 // Copies the bytes and the permission bits; a partial destination is removed.
 bool CopiaConteudo(const std::string& origem, const std::string& destino, bool falhaSeExistir) {
   Descritor entrada(open(origem.c_str(), O_RDONLY | O_CLOEXEC));
@@ -64,21 +75,47 @@ bool CopiaConteudo(const std::string& origem, const std::string& destino, bool f
   const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (falhaSeExistir ? O_EXCL : 0);
   Descritor saida(open(destino.c_str(), flags, info.st_mode & 0777));
   if (saida.Valor() < 0) return false;
-  char bloco[65536];
-  for (;;) {
-    const ssize_t lido = read(entrada.Valor(), bloco, sizeof bloco);
-    if (lido < 0 && errno == EINTR) continue;
-    if (lido < 0 || (lido > 0 && !GravaTudo(saida.Valor(), bloco, static_cast<size_t>(lido)))) {
-      unlink(destino.c_str());
-      return false;
-    }
-    if (lido == 0) break;
-  }
-  if (!saida.Fecha()) {
+  if (!CopiaDescritor(entrada.Valor(), saida.Valor()) || !saida.Fecha()) {
     unlink(destino.c_str());
     return false;
   }
   return true;
+}
+
+// Gives `atual` the name `novo` unless a file already has it. For file systems that cannot
+// refuse a replacement in one step: a hard link refuses it; without hard links, a look first.
+bool NomeiaSemSubstituir(const std::string& atual, const std::string& novo) {
+  if (link(atual.c_str(), novo.c_str()) == 0) {
+    unlink(atual.c_str());
+    return true;
+  }
+  if (errno == EEXIST || access(novo.c_str(), F_OK) == 0) return false;
+  return rename(atual.c_str(), novo.c_str()) == 0;
+}
+
+// A move between file systems: the copy is made whole under a temporary name beside the
+// destination and only then takes the destination's name, so the destination never holds half
+// a file; the original goes last.
+bool MoveEntreSistemasDeArquivos(const std::string& origem, const std::string& destino,
+                                 bool substitui) {
+  Descritor entrada(open(origem.c_str(), O_RDONLY | O_CLOEXEC));
+  if (entrada.Valor() < 0) return false;
+  struct stat info;
+  if (fstat(entrada.Valor(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // Hidden, so that no listing of the destination folder takes it for an answer file.
+  const size_t barra = destino.rfind('/');
+  std::string temporario = barra == std::string::npos
+                               ? "." + destino + ".XXXXXX"
+                               : destino.substr(0, barra + 1) + "." + destino.substr(barra + 1) + ".XXXXXX";
+  Descritor saida(mkostemp(temporario.data(), O_CLOEXEC));
+  if (saida.Valor() < 0) return false;
+  const bool copiado = CopiaDescritor(entrada.Valor(), saida.Valor()) &&
+                       fchmod(saida.Valor(), info.st_mode & 07777) == 0 && saida.Fecha();
+  const bool nomeado =
+      copiado && (substitui ? rename(temporario.c_str(), destino.c_str()) == 0
+                            : NomeiaSemSubstituir(temporario, destino));
+  if (!nomeado) unlink(temporario.c_str());
+  return nomeado && unlink(origem.c_str()) == 0;
 }
 
 // Names of `pasta` matching `mascara`, "." and ".." left out; `aceita` filters further.
@@ -113,10 +150,7 @@ bool CriaPasta(const std::string& caminho) { return mkdir(caminho.c_str(), 0777)
 
 bool MoveArquivoSubstituindo(const std::string& origem, const std::string& destino) {
   if (rename(origem.c_str(), destino.c_str()) == 0) return true;
-  if (errno != EXDEV) return false;
-  // Another file system: copy, and remove the original only once the copy is whole.
-  if (!CopiaConteudo(origem, destino, false)) return false;
-  return unlink(origem.c_str()) == 0;
+  return errno == EXDEV && MoveEntreSistemasDeArquivos(origem, destino, true);
 }
 
 bool MoveArquivo(const std::string& origem, const std::string& destino) {
@@ -124,14 +158,8 @@ bool MoveArquivo(const std::string& origem, const std::string& destino) {
     return true;
   }
   if (errno == EEXIST) return false;
-  if (errno == EXDEV) {
-    if (!CopiaConteudo(origem, destino, true)) return false;
-    return unlink(origem.c_str()) == 0;
-  }
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // The file system cannot refuse the replacement itself.
-  if (access(destino.c_str(), F_OK) == 0) return false;
-  return rename(origem.c_str(), destino.c_str()) == 0;
+  if (errno == EXDEV) return MoveEntreSistemasDeArquivos(origem, destino, false);
+  return (errno == EINVAL || errno == ENOSYS) && NomeiaSemSubstituir(origem, destino);
 }
 
 bool CopiaArquivo(const std::string& origem, const std::string& destino, bool falhaSeExistir) {
