@@ -122,11 +122,3 @@ TEST_F(CamposVersaoTeste, ScriptColumnWithoutVersionColumnFailsWithTheDatabaseEr
   banco.Desconecta();
   EXPECT_EQ(bt.Inteiro(CONTA_VERSAO), 0);
 }
-
-TEST(CamposVersaoSemConexao, ClosedConnectionIsAnError) {
-  PastaTemporaria pasta;
-  UnFirebird::TIBDatabase banco;
-  banco.DefineNome(pasta / "inexistente.fdb");
-  std::string sVersao, sScript;
-  EXPECT_THROW(VerificaCamposVersao(banco, sVersao, sScript), UnFirebird::EIBError);
-}

@@ -138,12 +138,6 @@ class NovaVersaoTeste : public testing::Test {
   std::string sDownload = inst.pasta / "Update/oldquelvixAtualizador.exe";
 };
 
-TEST_F(NovaVersaoTeste, ConnectionGivesTheModuleValues) {
-  EXPECT_EQ(monitor->Atualizacao.NomeExecutavel, "monitor-cte");
-  EXPECT_EQ(monitor->Atualizacao.PastaExecutavel, inst.sPastaErp);
-  EXPECT_EQ(monitor->Atualizacao.PastaAtualizacao, sUpdate);
-}
-
 TEST_F(NovaVersaoTeste, DebugMarkerSkipsEverything) {
   EscreveArquivo(inst.sPastaErp + "/DebugarDelphi.tmp", "");
   EscreveArquivo(inst.sPastaErp + "/Exec-monitor-cte", "copy");
