@@ -59,29 +59,6 @@ TEST(NomesRespostas, NumeroDoLoteENomeDoRecibo) {
     EXPECT_THROW(ConverteNumeroLote(invalido), UnFuncoesCTe::EValorInvalido) << invalido;
 }
 
-TEST(LeituraRespostas, NumeroLoteERecibo) {
-  EXPECT_EQ(LeNumeroLote(Documento(R::NumeroLote("00123")).doc).sNumeroLote, "00123");
-  EXPECT_EQ(LeNumeroLote(Documento(R::NumeroLote(std::nullopt)).doc).sNumeroLote, "");
-
-  const ReciboLido recebido = LeRecibo(Documento(R::Recibo("103", R::InfRec{})).doc);
-  EXPECT_EQ(recebido.sStatus, "103");
-  EXPECT_TRUE(recebido.bTemInfRec);
-  EXPECT_EQ(recebido.sRecibo, "351000012345678");
-  EXPECT_EQ(recebido.sDataRecebimento, "05.06.2012 10:11:12");
-  EXPECT_EQ(recebido.sTempoMedio, "1");
-
-  R::InfRec comFuso;
-  comFuso.dhRecbto = "2013-05-21T10:20:30-03:00";
-  comFuso.nRec = std::nullopt;
-  const ReciboLido semRecibo = LeRecibo(Documento(R::Recibo("103", comFuso)).doc);
-  EXPECT_EQ(semRecibo.sDataRecebimento, "21.05.2013 10:20:30");
-  EXPECT_EQ(semRecibo.sRecibo, "");
-
-  const ReciboLido recusado = LeRecibo(Documento(R::Recibo("215", std::nullopt)).doc);
-  EXPECT_EQ(recusado.sStatus, "215");
-  EXPECT_FALSE(recusado.bTemInfRec);
-}
-
 TEST(LeituraRespostas, ProtocoloDasDuasFormasDeResposta) {
   R::InfProt infProt;
   infProt.cStat = "100";
@@ -145,20 +122,6 @@ TEST(LeituraRespostas, BlocosDeEventoIncompletos) {
                          "<infEvento><tpEvento>110111</tpEvento></infEvento>"
                          "</eventoCTe></procEventoCTe></retConsSitCTe>");
   EXPECT_THROW(LeCancelamento(semDetEvento.doc), UnXml::EXmlErro);
-}
-
-TEST(LeituraRespostas, RespostaDeEvento) {
-  const EventoLido e = LeEvento(Documento(R::RetornoEvento(R::InfEvento{})).doc);
-  EXPECT_EQ(e.sChave, R::CHAVE_1);
-  EXPECT_EQ(e.sDataRegistro, "21.05.2013 10:20:30");
-  EXPECT_EQ(e.sStatus, "135");
-  EXPECT_EQ(e.sProtocolo, "135130000054321");
-  EXPECT_EQ(e.sTipo, "110111");
-  R::InfEvento vazio{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
-  const EventoLido semNada = LeEvento(Documento(R::RetornoEvento(vazio)).doc);
-  EXPECT_EQ(semNada.sChave, "");
-  EXPECT_EQ(semNada.sDataRegistro, ".. ");
-  EXPECT_THROW(LeEvento(Documento(R::RetornoEvento(std::nullopt)).doc), UnXml::EXmlErro);
 }
 
 TEST(ComandosSql, TextosDasPesquisas) {
