@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -109,5 +110,25 @@ TEST(Processos, ExecutaComParametrosEPastaDeTrabalho) {
   pedido.sArquivo = pasta / "texto.sh";
   pedido.sPastaTrabalho.clear();
   EXPECT_FALSE(UnProcessos::Executa(pedido));
+}
+
+// The Windows file explorer that shows an error file is the desktop's opener here.
+TEST(Processos, ExplorerAbreOArquivoComOAbridorDaAreaDeTrabalho) {
+  PastaTemporaria pasta;
+  EscreveArquivo(pasta / "bin/xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$#\" > \"${0%/*}/aberto.txt\"\n");
+  std::filesystem::permissions(pasta / "bin/xdg-open", std::filesystem::perms::owner_all);
+  const std::string pathAnterior = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (pasta / "bin").c_str(), 1);
+  UnProcessos::PedidoExecucao pedido;
+  pedido.sArquivo = "explorer";
+  pedido.sParametros = pasta / "Erro/x y-rec.err";
+  const bool iniciado = UnProcessos::Executa(pedido);
+  setenv("PATH", (pasta / "vazia").c_str(), 1);
+  const bool semAbridor = UnProcessos::Executa(pedido);
+  setenv("PATH", pathAnterior.c_str(), 1);
+  ASSERT_TRUE(iniciado);
+  EXPECT_FALSE(semAbridor);
+  ASSERT_TRUE(Aguarda([&] { return LeTexto(pasta / "bin/aberto.txt").find('|') != std::string::npos; }));
+  EXPECT_EQ(LeTexto(pasta / "bin/aberto.txt"), pasta / "Erro/x y-rec.err|1");
 }
 #endif

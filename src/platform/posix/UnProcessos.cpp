@@ -159,9 +159,12 @@ bool Executa(const PedidoExecucao& pedido) {
     // The Windows file explorer shows a file to the user; the desktop's opener does here.
     const std::string abridor = ProcuraNoPath("xdg-open");
     if (abridor.empty()) return false;
-    std::vector<std::string> argumentos{abridor};
-    for (auto& p : SeparaParametros(pedido.sParametros)) argumentos.push_back(std::move(p));
-    return Inicia(abridor, argumentos, pedido.sPastaTrabalho, true);
+    // The explorer takes its parameters as one path, blanks and all.
+    std::string caminho = pedido.sParametros;
+    if (caminho.size() >= 2 && caminho.front() == '"' && caminho.back() == '"') {
+      caminho = caminho.substr(1, caminho.size() - 2);
+    }
+    return Inicia(abridor, {abridor, caminho}, pedido.sPastaTrabalho, true);
   }
   if (!UnArquivos::ExisteArquivo(pedido.sArquivo) || access(pedido.sArquivo.c_str(), X_OK) != 0) {
     return false;
