@@ -1,0 +1,422 @@
+// Measures what the monitor's work costs: an idle pass, the throughput of answer files, the
+// wait before processing-result files, memory, start-up and idle CPU. Each cost is set beside
+// its floor, the same unavoidable work done straight with the database client and the file
+// system in the same run. Prints a table and one "BENCH" line per figure.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TelaMedicao.h"
+#include "UnCenarioMedicao.h"
+#include "UnConexaoDireta.h"
+#include "UnPisoDireto.h"
+#include "UnProcessoMedicao.h"
+#include "suporte/ProcessoTeste.h"
+
+namespace fs = std::filesystem;
+using UnCenarioMedicao::Cenario;
+using UnCenarioMedicao::CTeMedicao;
+using UnCenarioMedicao::TipoResposta;
+using UnProcessoMedicao::ProcessoMonitor;
+using UnProcessoMedicao::Relogio;
+
+namespace {
+
+struct Opcoes {
+  std::set<std::string> medicoes{"rss_ocioso", "passo", "vazao", "protocolo",
+                                 "partida",    "cpu",   "memoria"};
+  int iPassos = 30;
+  int iRespostas = 1000;
+  int iRodadas = 3;
+  int iRespostasMemoria = 10000;
+  int iPartidas = 10;
+  int iSegundosCpu = 60;
+};
+
+// One row of the final table; the same figure was printed as a BENCH line when measured.
+struct Figura {
+  std::string sMedida, sParametros, sMonitor, sPiso, sRazao, sMeta, sAtingida;
+};
+std::vector<Figura> gFiguras;
+
+std::string Numero(double valor, int casas = 2) {
+  std::ostringstream s;
+  s.setf(std::ios::fixed);
+  s.precision(casas);
+  s << valor;
+  return s.str();
+}
+
+// A figure without floor or goal.
+Figura Valor(std::string medida, std::string parametros, std::string monitor) {
+  Figura f;
+  f.sMedida = std::move(medida);
+  f.sParametros = std::move(parametros);
+  f.sMonitor = std::move(monitor);
+  return f;
+}
+
+void Registra(Figura f) {
+  std::string linha = "BENCH " + f.sMedida;
+  if (!f.sParametros.empty()) linha += " " + f.sParametros;
+  linha += " monitor=" + f.sMonitor;
+  if (!f.sPiso.empty()) linha += " floor=" + f.sPiso + " ratio=" + f.sRazao;
+  if (!f.sMeta.empty()) linha += " goal=" + f.sMeta + " met=" + f.sAtingida;
+  std::cout << linha << std::endl;
+  gFiguras.push_back(std::move(f));
+}
+
+double Mediana(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double MedeSegundos(const std::function<void()>& trabalho) {
+  const auto inicio = Relogio::now();
+  trabalho();
+  return std::chrono::duration<double>(Relogio::now() - inicio).count();
+}
+
+void Exige(bool condicao, const std::string& texto) {
+  if (!condicao) throw std::runtime_error("check failed: " + texto);
+}
+
+int64_t RssProprioKiB() { return UnProcessoMedicao::LeStatusKiB(getpid(), "VmRSS"); }
+
+// The monitor of the test installation, as the console program builds it, on a silent screen.
+std::unique_ptr<TMonitorCTe> CriaMonitor(const InstalacaoTeste& inst, UnTela::Tela& tela) {
+  auto monitor = std::make_unique<TMonitorCTe>(tela);
+  monitor->sCaminhoExecutavel = inst.sExecutavel;
+  monitor->sEnderecoSite = "http://127.0.0.1:9";
+  monitor->Executa = [](const UnProcessos::PedidoExecucao&) { return false; };
+  monitor->ConectaBancoDados(monitor->RetornaNomeBanco());
+  return monitor;
+}
+
+ConexaoDireta CriaPiso(const Cenario& c) { return ConexaoDireta(c.inst.banco->Nome(), "sysdba", "tollbrisk"); }
+
+// ---------------------------------------------------------------------------------------------
+
+void MedeRssOcioso(const Opcoes&) {
+  Cenario c(10);
+  c.CriaPastas();
+  TelaMedicao tela;
+  auto m = CriaMonitor(c.inst, tela);
+  int64_t rss10 = 0, rss100 = 0;
+  for (int passo = 1; passo <= 100; ++passo) {
+    m->ProcessaEmpresas();
+    if (passo == 10) rss10 = RssProprioKiB();
+    if (passo == 100) rss100 = RssProprioKiB();
+  }
+  Exige(tela.iContadores == 1000 && m->Timer1Ativo(), "idle passes ran over the 10 companies");
+  const int64_t crescimento = rss100 - rss10;
+  Registra(Valor("idle_rss_kib", "companies=10 pass=10 where=in-process", std::to_string(rss10)));
+  Registra(Valor("idle_rss_kib", "companies=10 pass=100 where=in-process", std::to_string(rss100)));
+  Registra({"idle_rss_growth_kib", "companies=10 passes=10..100 where=in-process",
+            std::to_string(crescimento), "", "", "<=0", crescimento <= 0 ? "yes" : "no"});
+}
+
+void MedePassoOcioso(const Opcoes& o) {
+  for (int empresas : {1, 10, 100}) {
+    Cenario c(empresas);
+    c.CriaPastas();
+    TelaMedicao tela;
+    auto m = CriaMonitor(c.inst, tela);
+    ConexaoDireta piso = CriaPiso(c);
+    for (int i = 0; i < 3; ++i) {
+      m->ProcessaEmpresas();
+      UnPisoDireto::PassoOcioso(piso);
+    }
+    std::vector<double> tm, tp;
+    for (int i = 0; i < o.iPassos; ++i) {
+      // Alternating which goes first spreads any drift of the machine over both.
+      const auto monitor = [&] { tm.push_back(MedeSegundos([&] { m->ProcessaEmpresas(); })); };
+      const auto chao = [&] { tp.push_back(MedeSegundos([&] { UnPisoDireto::PassoOcioso(piso); })); };
+      if (i % 2) { chao(); monitor(); } else { monitor(); chao(); }
+    }
+    Exige(tela.iContadores == static_cast<long>(empresas) * (o.iPassos + 3) && m->Timer1Ativo() &&
+              tela.iCiclosParados == 0,
+          "every idle pass went over every company");
+    const double msM = Mediana(tm) * 1000, msP = Mediana(tp) * 1000, razao = msM / msP;
+    Registra({"idle_pass_ms", "companies=" + std::to_string(empresas) + " passes=" + std::to_string(o.iPassos),
+              Numero(msM, 3), Numero(msP, 3), Numero(razao), "<=1.5", razao <= 1.5 ? "yes" : "no"});
+  }
+}
+
+// Rows of the CT-e written by one pass over answers of `tipo`.
+int64_t LinhasGravadas(const Cenario& c, TipoResposta tipo, const std::vector<CTeMedicao>& ctes) {
+  const std::string faixa = " where id_cte between " + std::to_string(ctes.front().iId) + " and " +
+                            std::to_string(ctes.back().iId);
+  switch (tipo) {
+    case TipoResposta::Situacao:
+      return c.inst.banco->Inteiro("select count(*) from MOV_CTE_RET" + faixa + " and CD_ST_CTE = 100");
+    case TipoResposta::Evento:
+      return c.inst.banco->Inteiro("select count(*) from MOV_CTE_RET" + faixa + " and CD_ST_CAN_CTE = 135");
+    case TipoResposta::NumeroLote:
+      return c.inst.banco->Inteiro("select count(*) from MOV_CTE_RET" + faixa +
+                                   " and NO_LOTE_CTE = id_cte - " + std::to_string(ctes.front().iId - ctes.front().iLote) +
+                                   " and cd_st_recebto_cte = 103 and no_recibo_cte is not null");
+  }
+  return 0;
+}
+
+void MedeVazao(const Opcoes& o) {
+  Cenario c(1);
+  c.CriaPastas();
+  TelaMedicao tela;
+  auto m = CriaMonitor(c.inst, tela);
+  ConexaoDireta piso = CriaPiso(c);
+  const int n = o.iRespostas;
+  for (TipoResposta tipo : {TipoResposta::Situacao, TipoResposta::Evento, TipoResposta::NumeroLote}) {
+    std::vector<double> tm, tp;
+    for (int rodada = 0; rodada < o.iRodadas; ++rodada) {
+      const auto monitor = [&] {
+        const auto ctes = c.AdicionaCTes(n);
+        c.EscreveRespostas(tipo, ctes);
+        const int32_t antes = m->iCTeAutorizada + m->iCTeCancelada + m->iLotesProcessados;
+        const int32_t recibosAntes = m->iConfirmacaoRecebida;
+        tm.push_back(MedeSegundos([&] { m->ProcessaEmpresas(); }));
+        Exige(m->iCTeAutorizada + m->iCTeCancelada + m->iLotesProcessados - antes == n &&
+                  m->iConfirmacaoErro == 0 && tela.iCiclosParados == 0,
+              "the monitor took every answer the success way");
+        Exige(tipo != TipoResposta::NumeroLote || m->iConfirmacaoRecebida - recibosAntes == n,
+              "the monitor recorded every receipt");
+        Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "Retorno emptied by the monitor");
+        Exige(LinhasGravadas(c, tipo, ctes) == n, "the monitor wrote every row");
+      };
+      const auto chao = [&] {
+        const auto ctes = c.AdicionaCTes(n);
+        c.EscreveRespostas(tipo, ctes);
+        tp.push_back(MedeSegundos([&] { UnPisoDireto::PassoRespostas(piso, c, tipo, ctes); }));
+        Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "Retorno emptied by the floor");
+        Exige(LinhasGravadas(c, tipo, ctes) == n, "the floor wrote every row");
+      };
+      if (rodada % 2) { chao(); monitor(); } else { monitor(); chao(); }
+    }
+    const double fpsM = n / Mediana(tm), fpsP = n / Mediana(tp), razao = fpsM / fpsP;
+    Registra({"throughput_files_per_s",
+              std::string("kind=") + UnCenarioMedicao::NomeTipo(tipo) + " answers=" + std::to_string(n) +
+                  " rounds=" + std::to_string(o.iRodadas),
+              Numero(fpsM, 1), Numero(fpsP, 1), Numero(razao), ">=0.7", razao >= 0.7 ? "yes" : "no"});
+  }
+}
+
+void MedeProtocolo(const Opcoes&) {
+  Cenario c(1);
+  c.CriaPastas();
+  TelaMedicao tela;
+  auto m = CriaMonitor(c.inst, tela);
+  m->ProcessaEmpresas();
+  const auto antigos = c.AdicionaCTes(100);
+  c.EscreveResultadosLote(antigos, 60000);
+  const double s = MedeSegundos([&] { m->ProcessaEmpresas(); });
+  Exige(m->iCTeAutorizada == 100 && m->iConfirmacaoErro == 0 &&
+            UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0,
+        "the 100 processing-result files were authorised and moved");
+  Exige(LinhasGravadas(c, TipoResposta::Situacao, antigos) == 100, "100 authorisations written");
+  Registra({"processing_result_pass_s", "files=100 age_s=60", Numero(s, 3), "", "", "<5",
+            s < 5 ? "yes" : "no"});
+  // The wait itself: a file just written is read once its last write is 3 s old.
+  for (int idadeMs : {0, 2000}) {
+    const auto novo = c.AdicionaCTes(1);
+    c.EscreveResultadosLote(novo, idadeMs);
+    const double espera = MedeSegundos([&] { m->ProcessaEmpresas(); });
+    Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "the fresh file was read");
+    Registra({"processing_result_wait_ms", "files=1 age_ms=" + std::to_string(idadeMs),
+              Numero(espera * 1000, 0), "", "", "~" + std::to_string(3000 - idadeMs), ""});
+  }
+}
+
+// ---- The real program
+
+// An ERP folder ready for monitor-cte: the program copied beside the initialisation file, the
+// self-update held off, a session folder of its own for the single-instance lock.
+struct ProgramaReal {
+  explicit ProgramaReal(const Cenario& c) : cenario(c) {
+    fs::copy_file(MONITOR_CTE_BINARIO, c.inst.sExecutavel, fs::copy_options::overwrite_existing);
+    EscreveArquivo(c.inst.sPastaErp + "/DebugarDelphi.tmp", "");
+    fs::create_directories(sessao);
+  }
+  std::unique_ptr<ProcessoMonitor> Inicia() const {
+    return std::make_unique<ProcessoMonitor>(cenario.inst.sExecutavel,
+                                             std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}},
+                                             cenario.inst.pasta / "erros.txt");
+  }
+  const Cenario& cenario;
+  std::string sessao = cenario.inst.pasta / "sessao";
+};
+
+double Milissegundos(Relogio::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+void MedePartida(const Opcoes& o) {
+  Cenario c(1);
+  c.CriaPastas();
+  ProgramaReal programa(c);
+  std::vector<double> primeiraLinha, fimPasso;
+  for (int i = 0; i < o.iPartidas; ++i) {
+    auto p = programa.Inicia();
+    Relogio::time_point t1, t2;
+    // Start-up shows the zeroed counters before it connects; the company's line ends the pass.
+    Exige(p->EsperaContadores(1, std::chrono::seconds(30), &t1) &&
+              p->EsperaContadores(2, std::chrono::seconds(30), &t2),
+          "monitor-cte ended its first pass");
+    primeiraLinha.push_back(Milissegundos(t1 - p->Inicio()));
+    fimPasso.push_back(Milissegundos(t2 - p->Inicio()));
+    p->Encerra();
+  }
+  Registra(Valor("startup_ms", "to=first_counters_line runs=" + std::to_string(o.iPartidas),
+            Numero(Mediana(primeiraLinha), 1)));
+  Registra(Valor("startup_ms", "to=end_of_first_pass companies=1 runs=" + std::to_string(o.iPartidas),
+            Numero(Mediana(fimPasso), 1)));
+}
+
+void MedeCpu(const Opcoes& o) {
+  Cenario c(10);
+  c.CriaPastas();
+  ProgramaReal programa(c);
+  PastaTemporaria pastaErp;
+  ErpSubstituto erp(pastaErp.Caminho(), "quelvixEmpresa.exe");
+  auto p = programa.Inicia();
+  const int linhasPorPasso = static_cast<int>(c.sCnpjs.size());
+  Exige(p->EsperaContadores(1 + linhasPorPasso, std::chrono::seconds(30), nullptr),
+        "monitor-cte ended its first pass");
+  const double cpu0 = UnProcessoMedicao::TempoCpu(p->Pid());
+  const auto t0 = Relogio::now();
+  std::this_thread::sleep_for(std::chrono::seconds(o.iSegundosCpu));
+  const double cpu1 = UnProcessoMedicao::TempoCpu(p->Pid());
+  const double decorrido = std::chrono::duration<double>(Relogio::now() - t0).count();
+  const int passos = (p->LinhasContadores() - 1) / linhasPorPasso;
+  const int64_t rss = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmRSS");
+  Exige(passos >= 1 + o.iSegundosCpu / 5 - 1, "monitor-cte kept its 5 s cycle");
+  const double porcento = (cpu1 - cpu0) / decorrido * 100;
+  Registra({"idle_cpu_percent", "companies=10 seconds=" + std::to_string(o.iSegundosCpu) +
+                                    " passes=" + std::to_string(passos) + " cpu_s=" + Numero(cpu1 - cpu0, 2),
+            Numero(porcento, 3), "", "", "<0.5", porcento < 0.5 ? "yes" : "no"});
+  Registra(Valor("idle_rss_kib", "companies=10 pass=" + std::to_string(passos) + " where=monitor-cte",
+            std::to_string(rss)));
+}
+
+void MedeMemoria(const Opcoes& o) {
+  Cenario c(1);
+  c.CriaPastas();
+  const auto ctes = c.AdicionaCTes(o.iRespostasMemoria);
+  std::vector<CTeMedicao> porTipo[3];
+  for (size_t i = 0; i < ctes.size(); ++i) porTipo[i % 3].push_back(ctes[i]);
+  c.EscreveRespostas(TipoResposta::Situacao, porTipo[0]);
+  c.EscreveRespostas(TipoResposta::Evento, porTipo[1]);
+  c.EscreveRespostas(TipoResposta::NumeroLote, porTipo[2]);
+  const int arquivos = UnCenarioMedicao::QuantidadeArquivos(c.Retorno());
+  ProgramaReal programa(c);
+  PastaTemporaria pastaErp;
+  ErpSubstituto erp(pastaErp.Caminho(), "quelvixEmpresa.exe");
+  auto p = programa.Inicia();
+  // The start-up pass takes every answer; its counters line comes when Retorno is empty.
+  Relogio::time_point fim;
+  Exige(p->EsperaContadores(2, std::chrono::minutes(30), &fim), "monitor-cte ended the pass");
+  const int64_t pico = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmHWM");
+  const int64_t rss = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmRSS");
+  const double segundos = std::chrono::duration<double>(fim - p->Inicio()).count();
+  p->Encerra();
+  Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0 &&
+            UnCenarioMedicao::QuantidadeArquivos(c.RetornoOK()) == arquivos,
+        "monitor-cte moved every answer to Retorno/OK");
+  const double mib = static_cast<double>(pico) / 1024;
+  const std::string parametros = "answers=" + std::to_string(ctes.size()) +
+                                 " files=" + std::to_string(arquivos) + " where=monitor-cte";
+  Registra({"peak_rss_mib", parametros, Numero(mib, 1), "", "", "<20", mib < 20 ? "yes" : "no"});
+  Registra(Valor("rss_after_run_mib", parametros, Numero(static_cast<double>(rss) / 1024, 1)));
+  Registra(Valor("large_pass_files_per_s", parametros + " seconds=" + Numero(segundos, 1),
+            Numero(arquivos / segundos, 1)));
+}
+
+void MostraTabela() {
+  std::vector<std::vector<std::string>> linhas{
+      {"figure", "parameters", "monitor", "floor", "ratio", "goal", "met"}};
+  for (const Figura& f : gFiguras)
+    linhas.push_back({f.sMedida, f.sParametros, f.sMonitor, f.sPiso, f.sRazao, f.sMeta, f.sAtingida});
+  std::vector<size_t> largura(linhas.front().size(), 0);
+  for (const auto& l : linhas)
+    for (size_t i = 0; i < l.size(); ++i) largura[i] = std::max(largura[i], l[i].size());
+  std::cout << "\n";
+  for (size_t j = 0; j < linhas.size(); ++j) {
+    std::string texto = "|";
+    for (size_t i = 0; i < linhas[j].size(); ++i)
+      texto += " " + linhas[j][i] + std::string(largura[i] - linhas[j][i].size(), ' ') + " |";
+    std::cout << texto << "\n";
+    if (j == 0) {
+      std::string traco = "|";
+      for (size_t w : largura) traco += std::string(w + 2, '-') + "|";
+      std::cout << traco << "\n";
+    }
+  }
+  std::cout << std::flush;
+}
+
+int Inteiro(const std::string& valor) { return std::stoi(valor); }
+
+Opcoes LeOpcoes(int argc, char** argv) {
+  Opcoes o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    const size_t igual = a.find('=');
+    const std::string nome = a.substr(0, igual), valor = igual == std::string::npos ? "" : a.substr(igual + 1);
+    if (nome == "--only") {
+      o.medicoes.clear();
+      std::istringstream s(valor);
+      for (std::string m; std::getline(s, m, ',');) o.medicoes.insert(m);
+    } else if (nome == "--passes") {
+      o.iPassos = Inteiro(valor);
+    } else if (nome == "--answers") {
+      o.iRespostas = Inteiro(valor);
+    } else if (nome == "--rounds") {
+      o.iRodadas = Inteiro(valor);
+    } else if (nome == "--memory-answers") {
+      o.iRespostasMemoria = Inteiro(valor);
+    } else if (nome == "--starts") {
+      o.iPartidas = Inteiro(valor);
+    } else if (nome == "--cpu-seconds") {
+      o.iSegundosCpu = Inteiro(valor);
+    } else {
+      throw std::runtime_error(
+          "usage: medicao_monitor [--only=rss_ocioso,passo,vazao,protocolo,partida,cpu,memoria]"
+          " [--passes=30] [--answers=1000] [--rounds=3] [--memory-answers=10000] [--starts=10]"
+          " [--cpu-seconds=60]");
+    }
+  }
+  return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    const Opcoes o = LeOpcoes(argc, argv);
+    const std::pair<const char*, void (*)(const Opcoes&)> medicoes[] = {
+        {"rss_ocioso", MedeRssOcioso}, {"passo", MedePassoOcioso}, {"vazao", MedeVazao},
+        {"protocolo", MedeProtocolo},  {"partida", MedePartida},   {"cpu", MedeCpu},
+        {"memoria", MedeMemoria}};
+    for (const auto& [nome, mede] : medicoes)
+      if (o.medicoes.count(nome)) mede(o);
+    MostraTabela();
+    return 0;
+  } catch (const UnTela::EFimMonitor& fim) {
+    std::cerr << "the monitor ended (code " << fim.iCodigoSaida << ")" << std::endl;
+  } catch (const std::exception& erro) {
+    std::cerr << erro.what() << std::endl;
+  }
+  return 1;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A silent screen for the measured monitor: it only counts what the core showed, so the
+// measurement can check that the work was done.
+#include "shell/UnTela.h"
+
+class TelaMedicao : public UnTela::Tela {
+ public:
+  void MostraVersao(const std::string&) override {}
+  void MostraArquivo(const std::string&) override {}
+  void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>&) override {
+    ++iContadores;
+  }
+  bool Pergunta(const std::string&) override {
+    ++iPerguntas;
+    return false;
+  }
+  void MostraNotificacao(const std::string&, const std::string&, unsigned) override {
+    ++iNotificacoes;
+  }
+  void MostraAviso(const std::string&, bool, bool) override {}
+  void ProcessaMensagens() override {}
+  void MostraCicloParado(const std::string& mensagem) override {
+    if (!mensagem.empty()) ++iCiclosParados;
+  }
+
+  long iContadores = 0, iPerguntas = 0, iNotificacoes = 0, iCiclosParados = 0;
+};

@@ -1,0 +1,155 @@
+#include "UnCenarioMedicao.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "database/UnFirebird.h"
+#include "processing/UnFuncoesCTe.h"
+#include "suporte/RespostasTeste.h"
+
+namespace fs = std::filesystem;
+
+namespace UnCenarioMedicao {
+
+namespace {
+
+std::string Zeros(int64_t valor, int largura) {
+  return UnFuncoesCTe::PreencheZeros(std::to_string(valor), largura);
+}
+
+// Key of the running document number: the issuer, model and series of the test keys, the
+// document number and the numeric code both equal to the sequence.
+std::string ChaveDoDocumento(int documento) {
+  return "3512061234567800019957001" + Zeros(documento, 9) + "1" + Zeros(documento, 8) + "0";
+}
+
+void EscreveComIdade(const std::string& caminho, const std::string& conteudo, int64_t idadeMs) {
+  EscreveArquivo(caminho, conteudo);
+  fs::last_write_time(caminho,
+                      fs::file_time_type::clock::now() - std::chrono::milliseconds(idadeMs));
+}
+
+}  // namespace
+
+const char* NomeTipo(TipoResposta tipo) {
+  switch (tipo) {
+    case TipoResposta::Situacao: return "situacao";
+    case TipoResposta::Evento: return "evento";
+    case TipoResposta::NumeroLote: return "numero_lote";
+  }
+  return "";
+}
+
+Cenario::Cenario(int empresas) {
+  // The look-ups of the processors by key, and by document number and numeric code, find
+  // their row through an index, so the database work the floor shares stays small and the
+  // monitor's own cost shows.
+  inst.banco->Executa("create index IX_MEDICAO_CHAVE on MOV_CTE_RET (cd_chave_acesso_cte)");
+  inst.banco->Executa("create index IX_MEDICAO_CODIGO on MOV_CTE_RET (NO_COD_NUMERICO_CTE)");
+  inst.banco->Executa("create index IX_MEDICAO_DOCUMENTO on MOV_CTE (NO_DOC_CTE)");
+  for (int i = 1; i <= empresas; ++i) {
+    sCnpjs.push_back(Zeros(10000000000000 + i, 14));
+    iIdsEmpresas.push_back(inst.banco->AdicionaEmpresa(sCnpjs.back()));
+  }
+}
+
+std::vector<CTeMedicao> Cenario::AdicionaCTes(int quantidade) {
+  UnFirebird::TIBDatabase banco;
+  banco.DefineNome(inst.banco->Nome());
+  UnFirebird::TIBQuery comando(banco);
+  comando.SQL = " select coalesce(max(id_cte), 0) as ultimo from MOV_CTE";
+  comando.Open();
+  int32_t id = static_cast<int32_t>(comando.FieldAsInteger("ultimo"));
+  std::vector<CTeMedicao> ctes;
+  for (int i = 0; i < quantidade; ++i) {
+    const int documento = iProximoDocumento_++;
+    CTeMedicao cte{++id, ChaveDoDocumento(documento), documento};
+    comando.SQL = "insert into MOV_CTE (id_cte, NO_DOC_CTE, id_empresa_cte) values (" +
+                  std::to_string(cte.iId) + ", " + std::to_string(documento) + ", " +
+                  std::to_string(iIdsEmpresas.front()) + ")";
+    comando.ExecSQL();
+    comando.SQL = "insert into MOV_CTE_RET (id_cte, cd_chave_acesso_cte, NO_COD_NUMERICO_CTE)"
+                  " values (" + std::to_string(cte.iId) + ", " +
+                  UnFirebird::QuotedStr("CTe" + cte.sChave) + ", " + std::to_string(documento) + ")";
+    comando.ExecSQL();
+    ctes.push_back(std::move(cte));
+  }
+  banco.Transacao().Commit();
+  banco.Desconecta();
+  return ctes;
+}
+
+void Cenario::CriaPastas() const {
+  for (const std::string& cnpj : sCnpjs) UnFuncoesCTe::CriaPastasCTe(inst.sRaizCTe, cnpj);
+}
+
+std::string NomeResposta(TipoResposta tipo, const CTeMedicao& cte) {
+  switch (tipo) {
+    case TipoResposta::Situacao: return RespostasTeste::NomeSituacao(cte.sChave);
+    case TipoResposta::Evento: return RespostasTeste::NomeEvento(cte.sChave);
+    case TipoResposta::NumeroLote: return RespostasTeste::NomeNumeroLote(cte.sChave);
+  }
+  return "";
+}
+
+std::string NomeRecibo(const CTeMedicao& cte) { return Zeros(cte.iLote, 15) + "-rec.xml"; }
+
+std::string NomeResultadoLote(const CTeMedicao& cte) {
+  return Zeros(cte.iLote, 15) + "-pro-rec.xml";
+}
+
+void Cenario::EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>& ctes) const {
+  using namespace RespostasTeste;
+  const std::string pasta = Retorno();
+  for (const CTeMedicao& cte : ctes) {
+    const std::string caminho = pasta + NomeResposta(tipo, cte);
+    switch (tipo) {
+      case TipoResposta::Situacao: {
+        InfProt prot;
+        prot.chCTe = cte.sChave;
+        prot.dhRecbto = DATA_AUTORIZACAO;
+        prot.nProt = PROTOCOLO_AUTORIZACAO;
+        EscreveResposta(caminho, Situacao("100", prot));
+        break;
+      }
+      case TipoResposta::Evento: {
+        InfEvento evento;
+        evento.chCTe = cte.sChave;
+        evento.nProt = PROTOCOLO_EVENTO;
+        evento.dhRegEvento = DATA_EVENTO;
+        EscreveResposta(caminho, RetornoEvento(evento));
+        break;
+      }
+      case TipoResposta::NumeroLote: {
+        EscreveResposta(caminho, NumeroLote(std::to_string(cte.iLote)));
+        InfRec rec;
+        rec.nRec = RECIBO;
+        rec.dhRecbto = DATA_RECIBO;
+        rec.tMed = TEMPO_MEDIO;
+        EscreveResposta(pasta + NomeRecibo(cte), Recibo("103", rec));
+        break;
+      }
+    }
+  }
+}
+
+void Cenario::EscreveResultadosLote(const std::vector<CTeMedicao>& ctes, int64_t idadeMs) const {
+  for (const CTeMedicao& cte : ctes) {
+    RespostasTeste::InfProt prot;
+    prot.chCTe = cte.sChave;
+    prot.dhRecbto = DATA_AUTORIZACAO;
+    prot.nProt = PROTOCOLO_AUTORIZACAO;
+    EscreveComIdade(Retorno() + NomeResultadoLote(cte), RespostasTeste::ResultadoLote("100", prot),
+                    idadeMs);
+  }
+}
+
+int QuantidadeArquivos(const std::string& pasta) {
+  int n = 0;
+  std::error_code erro;
+  for (const auto& e : fs::directory_iterator(pasta, erro))
+    if (e.is_regular_file()) ++n;
+  return n;
+}
+
+}  // namespace UnCenarioMedicao
