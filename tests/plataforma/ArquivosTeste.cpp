@@ -4,7 +4,9 @@
 #include <chrono>
 #include <filesystem>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -14,6 +16,18 @@
 
 using namespace UnArquivos;
 namespace fs = std::filesystem;
+
+namespace {
+
+// Hidden as the platform hides: here by the leading "." of the name, on Windows by the
+// attribute as well.
+void Oculta([[maybe_unused]] const std::string& caminho) {
+#ifdef _WIN32
+  SetFileAttributesA(caminho.c_str(), FILE_ATTRIBUTE_HIDDEN);
+#endif
+}
+
+}  // namespace
 
 TEST(Arquivos, ArquivoEPastaSaoDistintos) {
   PastaTemporaria pasta;
@@ -135,9 +149,10 @@ TEST(Arquivos, ListaSoArquivosVisiveisEmOrdemSemCaixa) {
                            "d-pro-rec.xmlx", ".oculto-pro-rec.xml", "outro.txt"}) {
     EscreveArquivo(pasta / nome, "x");
   }
+  Oculta(pasta / ".oculto-pro-rec.xml");
   fs::create_directory(pasta / "pasta-pro-rec.xml");
-  fs::create_directory(pasta / ".pasta-oculta");
   EscreveArquivo(pasta / ".pasta-oculta/e-pro-rec.xml", "x");
+  Oculta(pasta / ".pasta-oculta");
   const std::vector<std::string> esperado{"A-pro-rec.xml", "a-pro-rec.xml.bak", "b-pro-rec.xml",
                                           "c-PRO-REC.XML", "d-pro-rec.xmlx"};
   EXPECT_EQ(ListaArquivos(pasta.Caminho(), "*-pro-rec.xml*"), esperado);

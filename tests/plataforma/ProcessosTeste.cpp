@@ -11,12 +11,13 @@
 #include "platform/UnArquivos.h"
 #include "platform/UnProcessos.h"
 #include "suporte/PastaTemporaria.h"
-#include "suporte/ProcessoTeste.h"
 
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "suporte/ProcessoTeste.h"
 #endif
 
 namespace {
@@ -25,6 +26,25 @@ std::string NomeDoArquivo(const std::string& caminho) {
   const size_t barra = caminho.find_last_of("/\\:");
   return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
 }
+
+}  // namespace
+
+TEST(Processos, CaminhoDoExecutavelExiste) {
+  const std::string caminho = UnProcessos::CaminhoExecutavel();
+  EXPECT_TRUE(UnArquivos::ExisteArquivo(caminho)) << caminho;
+  EXPECT_EQ(NomeDoArquivo(caminho).substr(0, 17), "testes_plataforma");
+}
+
+TEST(Processos, ExecutaProgramaAusenteFalhaSemMais) {
+  PastaTemporaria pasta;
+  UnProcessos::PedidoExecucao pedido;
+  pedido.sArquivo = pasta / "UniDANFe.exe";
+  pedido.sParametros = "A=\"x\"";
+  EXPECT_FALSE(UnProcessos::Executa(pedido));
+}
+
+#ifndef _WIN32
+namespace {
 
 bool ProcessoListado(const std::string& nome) {
   const auto nomes = UnProcessos::ListaProcessos();
@@ -59,23 +79,6 @@ TEST(Processos, ListaVeCopiaDoSleepComONomeDoErp) {
   EXPECT_TRUE(Aguarda([&] { return !listada(); }));
 }
 
-TEST(Processos, CaminhoDoExecutavelExiste) {
-  const std::string caminho = UnProcessos::CaminhoExecutavel();
-  EXPECT_TRUE(UnArquivos::ExisteArquivo(caminho)) << caminho;
-  EXPECT_EQ(NomeDoArquivo(caminho), "testes_plataforma");
-}
-
-TEST(Processos, ExecutaProgramaAusenteFalhaSemMais) {
-  PastaTemporaria pasta;
-  UnProcessos::PedidoExecucao pedido;
-  pedido.sArquivo = pasta / "UniDANFe.exe";
-  pedido.sParametros = "A=\"x\"";
-  EXPECT_FALSE(UnProcessos::Executa(pedido));
-  pedido.sArquivo = pasta.Caminho();  // a folder is no program
-  EXPECT_FALSE(UnProcessos::Executa(pedido));
-}
-
-#ifndef _WIN32
 // A program run under Wine shows its Windows path as argv[0]; the list gives that too.
 TEST(Processos, ListaVeOArgv0DeProgramaDoWine) {
   const pid_t pid = fork();
@@ -109,6 +112,8 @@ TEST(Processos, ExecutaComParametrosEPastaDeTrabalho) {
   EscreveArquivo(pasta / "texto.sh", "#!/bin/sh\n");
   pedido.sArquivo = pasta / "texto.sh";
   pedido.sPastaTrabalho.clear();
+  EXPECT_FALSE(UnProcessos::Executa(pedido));
+  pedido.sArquivo = pasta.Caminho();  // nor is a folder
   EXPECT_FALSE(UnProcessos::Executa(pedido));
 }
 
