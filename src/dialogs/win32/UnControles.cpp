@@ -1,0 +1,76 @@
+#include "dialogs/win32/UnControles.h"
+
+namespace UnControles {
+
+namespace {
+
+constexpr wchar_t CLASSE_CONTEINER[] = L"TPanelMonitor";
+
+LRESULT CALLBACK ProcedimentoConteiner(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
+  switch (mensagem) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      return SendMessageW(GetParent(janela), mensagem, w, l);
+    default:
+      return DefWindowProcW(janela, mensagem, w, l);
+  }
+}
+
+void RegistraConteiner() {
+  static const ATOM classe = [] {
+    WNDCLASSEXW c{};
+    c.cbSize = sizeof c;
+    c.lpfnWndProc = ProcedimentoConteiner;
+    c.hInstance = GetModuleHandleW(nullptr);
+    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    c.lpszClassName = CLASSE_CONTEINER;
+    return RegisterClassExW(&c);
+  }();
+  (void)classe;
+}
+
+}  // namespace
+
+HFONT CriaFonte(const wchar_t* nome, int iAltura, bool bNegrito) {
+  return CreateFontW(-iAltura, 0, 0, 0, bNegrito ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, nome);
+}
+
+HWND CriaControle(HWND pai, const wchar_t* classe, const std::wstring& texto, DWORD estilo, int x,
+                  int y, int largura, int altura, int id, HFONT fonte) {
+  HWND controle = CreateWindowExW(0, classe, texto.c_str(), WS_CHILD | WS_VISIBLE | estilo, x, y,
+                                  largura, altura, pai,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleW(nullptr), nullptr);
+  if (controle && fonte) SendMessageW(controle, WM_SETFONT, reinterpret_cast<WPARAM>(fonte), FALSE);
+  return controle;
+}
+
+HICON CarregaImagem(const wchar_t* nome) {
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), nome, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+}
+
+HWND CriaConteiner(HWND pai, int x, int y, int largura, int altura, int id) {
+  RegistraConteiner();
+  return CreateWindowExW(WS_EX_CONTROLPARENT, CLASSE_CONTEINER, L"",
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, largura, altura, pai,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+SIZE TamanhoExterno(DWORD estilo, DWORD estiloEstendido, int largura, int altura) {
+  RECT r{0, 0, largura, altura};
+  AdjustWindowRectEx(&r, estilo, FALSE, estiloEstendido);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+std::wstring TextoDe(HWND janela) {
+  std::wstring texto(static_cast<size_t>(GetWindowTextLengthW(janela)) + 1, L'\0');
+  texto.resize(static_cast<size_t>(GetWindowTextW(janela, texto.data(), static_cast<int>(texto.size()))));
+  return texto;
+}
+
+}  // namespace UnControles

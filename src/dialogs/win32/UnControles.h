@@ -1,0 +1,23 @@
+#pragma once
+// Building blocks of the fixed-layout windows: fonts, child controls, the pictures of the
+// resources, and the plain container that stands for a tab page or a panel.
+#include <windows.h>
+
+#include <string>
+
+namespace UnControles {
+
+// A font by character height in pixels (the design's Font.Height).
+HFONT CriaFonte(const wchar_t* nome, int iAltura, bool bNegrito = false);
+// A child control at a fixed place; the font is given to it at once.
+HWND CriaControle(HWND pai, const wchar_t* classe, const std::wstring& texto, DWORD estilo, int x,
+                  int y, int largura, int altura, int id, HFONT fonte);
+// A 16 x 16 picture of the program's resources; null when it is missing.
+HICON CarregaImagem(const wchar_t* nome);
+// A container painted in the button face that hands its controls' commands to its parent.
+HWND CriaConteiner(HWND pai, int x, int y, int largura, int altura, int id);
+// The outer size of a window whose client area must be `largura` x `altura`.
+SIZE TamanhoExterno(DWORD estilo, DWORD estiloEstendido, int largura, int altura);
+std::wstring TextoDe(HWND janela);
+
+}  // namespace UnControles

@@ -1,0 +1,94 @@
+#include "shell/UnMonitor.h"  // before <windows.h>: see UnTela.h
+#include "shell/win32/UnAplicacao.h"
+
+#include "platform/win32/UnTextoLargo.h"
+
+namespace UnAplicacao {
+
+namespace {
+
+LRESULT CALLBACK ProcedimentoAplicacao(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
+  // Closing the taskbar entry must not end the monitor: only "&Sair" does.
+  if (mensagem == WM_CLOSE) return 0;
+  return DefWindowProcW(janela, mensagem, w, l);
+}
+
+}  // namespace
+
+TAplicacao::TAplicacao(HINSTANCE instancia) : instancia_(instancia) {
+  WNDCLASSEXW c{};
+  c.cbSize = sizeof c;
+  c.lpfnWndProc = ProcedimentoAplicacao;
+  c.hInstance = instancia;
+  c.hIcon = LoadIconW(instancia, L"MAINICON");
+  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  c.lpszClassName = CLASSE;
+  RegisterClassExW(&c);
+  // No content of its own: a zero-size window in the middle of the screen, which holds the
+  // taskbar entry while the main window is shown from start-up.
+  handle_ = CreateWindowExW(0, CLASSE, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
+                            0, nullptr, nullptr, instancia, nullptr);
+  DefineTitulo(UnTextoLargo::Largo(TITULO_APLICACAO).c_str());
+  ShowWindow(handle_, SW_SHOWNOACTIVATE);
+}
+
+TAplicacao::~TAplicacao() {
+  if (handle_) DestroyWindow(handle_);
+}
+
+bool TAplicacao::JaEmExecucao() {
+  return FindWindowW(CLASSE, UnTextoLargo::Largo(TITULO_APLICACAO).c_str()) != nullptr;
+}
+
+void TAplicacao::DefineTitulo(const wchar_t* titulo) { SetWindowTextW(handle_, titulo); }
+
+int TAplicacao::Executa(const std::function<void()>& inicio) {
+  try {
+    inicio();
+  } catch (const UnTela::EFimMonitor& fim) {
+    Encerra(fim.iCodigoSaida);
+  }
+  MSG msg;
+  while (!bFim_) {
+    const BOOL resultado = GetMessageW(&msg, nullptr, 0, 0);
+    if (resultado == 0) {
+      Encerra(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (resultado < 0) {
+      Encerra(1);
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return iCodigoSaida_;
+}
+
+void TAplicacao::ProcessaMensagens() {
+  MSG msg;
+  while (!bFim_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      Encerra(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  VerificaFim();
+}
+
+void TAplicacao::VerificaFim() const {
+  if (bFim_) throw UnTela::EFimMonitor{iCodigoSaida_};
+}
+
+void TAplicacao::Encerra(int iCodigoSaida) {
+  if (bFim_) return;
+  bFim_ = true;
+  iCodigoSaida_ = iCodigoSaida;
+  // Ends any modal loop (message box, menu) still open further up the stack.
+  PostQuitMessage(iCodigoSaida);
+}
+
+}  // namespace UnAplicacao

@@ -1,0 +1,44 @@
+#pragma once
+// The application's own hidden owner window, the one a second copy finds, and the message
+// loop. The end of the monitor is asked here and carried out between messages, never by an
+// exception crossing a window procedure.
+#include <windows.h>
+
+#include <functional>
+
+namespace UnAplicacao {
+
+inline constexpr wchar_t CLASSE[] = L"TApplication";
+
+class TAplicacao {
+ public:
+  explicit TAplicacao(HINSTANCE instancia);
+  ~TAplicacao();
+  TAplicacao(const TAplicacao&) = delete;
+  TAplicacao& operator=(const TAplicacao&) = delete;
+
+  // A running monitor of this session: its application window by class and title.
+  static bool JaEmExecucao();
+
+  HWND Handle() const { return handle_; }
+  HINSTANCE Instancia() const { return instancia_; }
+  void DefineTitulo(const wchar_t* titulo);
+
+  // Runs `inicio`, then the message loop until the end is asked; the process's exit code.
+  int Executa(const std::function<void()>& inicio);
+  // Handles every pending message; raises UnTela::EFimMonitor once the end was asked.
+  void ProcessaMensagens();
+  // Raises UnTela::EFimMonitor when the end was asked (after a modal loop returned).
+  void VerificaFim() const;
+  // Asks for the end with that exit code; the first request's code stands.
+  void Encerra(int iCodigoSaida);
+  bool Terminando() const { return bFim_; }
+
+ private:
+  HINSTANCE instancia_;
+  HWND handle_ = nullptr;
+  bool bFim_ = false;
+  int iCodigoSaida_ = 0;
+};
+
+}  // namespace UnAplicacao

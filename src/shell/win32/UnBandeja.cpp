@@ -1,0 +1,60 @@
+#include "shell/win32/UnBandeja.h"
+
+#include <cwchar>
+
+namespace UnBandeja {
+
+namespace {
+constexpr UINT MS_NOVA_TENTATIVA = 2000;
+
+// An icon the shell still holds (a repeated TaskbarCreated) refuses NIM_ADD but takes NIM_MODIFY.
+bool PoeIcone(NOTIFYICONDATAW& dados) {
+  return Shell_NotifyIconW(NIM_ADD, &dados) != 0 || Shell_NotifyIconW(NIM_MODIFY, &dados) != 0;
+}
+}  // namespace
+
+UINT MensagemTaskbarCreated() {
+  static const UINT mensagem = RegisterWindowMessageW(L"TaskbarCreated");
+  return mensagem;
+}
+
+void TBandeja::DefineDica(const std::wstring& dica) {
+  wcsncpy(TrayIconData.szTip, dica.c_str(), ARRAYSIZE(TrayIconData.szTip) - 1);
+  TrayIconData.szTip[ARRAYSIZE(TrayIconData.szTip) - 1] = L'\0';
+}
+
+void TBandeja::Adiciona(HWND dono, HICON icone, const std::wstring& dica) {
+  TrayIconData = NOTIFYICONDATAW{};
+  TrayIconData.cbSize = sizeof(NOTIFYICONDATAW);
+  TrayIconData.hWnd = dono;
+  TrayIconData.uID = 0;
+  TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  TrayIconData.uCallbackMessage = WM_ICONE_BANDEJA;
+  TrayIconData.hIcon = icone;
+  DefineDica(dica);
+  Readiciona();
+}
+
+void TBandeja::Readiciona() {
+  bPresente_ = PoeIcone(TrayIconData);
+  // The shell may not be up yet at logon: without the icon the monitor could not be reached.
+  if (!bPresente_) SetTimer(TrayIconData.hWnd, ID_TIMER_BANDEJA, MS_NOVA_TENTATIVA, nullptr);
+}
+
+void TBandeja::TentaDeNovo() {
+  bPresente_ = PoeIcone(TrayIconData);
+  if (bPresente_) KillTimer(TrayIconData.hWnd, ID_TIMER_BANDEJA);
+}
+
+void TBandeja::MudaDica(const std::wstring& dica) {
+  DefineDica(dica);
+  if (bPresente_) Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
+}
+
+void TBandeja::Remove() {
+  KillTimer(TrayIconData.hWnd, ID_TIMER_BANDEJA);
+  if (bPresente_) Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+  bPresente_ = false;
+}
+
+}  // namespace UnBandeja

@@ -1,0 +1,36 @@
+#pragma once
+// The notification-area icon: added at start-up, added again when the taskbar is re-created
+// or when the first attempt failed, removed when the main window goes.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace UnBandeja {
+
+inline constexpr UINT WM_ICONE_BANDEJA = WM_USER + 1;  // 1025
+inline constexpr UINT_PTR ID_TIMER_BANDEJA = 2;
+
+class TBandeja {
+ public:
+  // Fills TrayIconData for `dono` and adds the icon; on failure a timer of `dono` retries.
+  void Adiciona(HWND dono, HICON icone, const std::wstring& dica);
+  // The taskbar was (re)created: the icon is added again.
+  void Readiciona();
+  // The retry timer: once the icon is there the timer stops.
+  void TentaDeNovo();
+  void MudaDica(const std::wstring& dica);
+  void Remove();
+  bool Presente() const { return bPresente_; }
+
+  NOTIFYICONDATAW TrayIconData{};
+
+ private:
+  void DefineDica(const std::wstring& dica);
+  bool bPresente_ = false;
+};
+
+// The broadcast message the shell sends when it has (re)created the taskbar.
+UINT MensagemTaskbarCreated();
+
+}  // namespace UnBandeja

@@ -1,0 +1,317 @@
+#include "shell/UnMonitor.h"  // before <windows.h>: see UnTela.h
+#include "shell/win32/UnPrincipal.h"
+
+#include <commctrl.h>
+
+#include <tuple>
+
+#include "dialogs/win32/UnControles.h"
+#include "dialogs/win32/UnMensagemConfirmarGenerica.h"
+#include "platform/win32/UnTextoLargo.h"
+
+using UnControles::CriaControle;
+using UnTextoLargo::Largo;
+
+namespace {
+
+// Fixed single border, only the close box in the caption.
+constexpr DWORD ESTILO = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr int ESQUERDA = 764, TOPO = 175, LARGURA_CLIENTE = 540, ALTURA_CLIENTE = 357;
+constexpr wchar_t TIP_PARADO[] = L"quelvix Monitor CT-e - parado";
+
+struct LinhaContador {
+  const wchar_t* sLegenda;
+  bool bGrupo2;
+  int iTopo;
+};
+
+// In the order of the counter fields.
+constexpr LinhaContador LINHAS[UnTela::QUANTIDADE_CONTADORES] = {
+    {L"Lotes Processados =", false, 26},          {L"Solicitações Inconsistentes =", true, 26},
+    {L"Pedidos Gerados =", false, 52},            {L"Lotes com o Erro =", true, 52},
+    {L"Confirmações Recebidas  =", false, 79},    {L"Confirmações com Erro =", true, 81},
+    {L"CT-e Autorizados =", false, 105},          {L"CT-e com Erro =", true, 108},
+    {L"CT-e Cancelados =", false, 132},           {L"Consultas do CT-e =", false, 183},
+    {L"Consultas com Erro =", true, 135}};
+
+struct Grupo {
+  int x, y, largura, altura, iEsquerdaValor;
+};
+constexpr Grupo GROUP_BOX1{8, 41, 249, 211, 188};
+constexpr Grupo GROUP_BOX2{264, 41, 265, 211, 208};
+constexpr int ALTURA_LINHA = 18, LARGURA_VALOR = 45;
+
+void RegistraClasse(HINSTANCE instancia, HICON icone) {
+  WNDCLASSEXW c{};
+  c.cbSize = sizeof c;
+  c.lpfnWndProc = DefWindowProcW;
+  c.hInstance = instancia;
+  c.hIcon = icone;
+  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  c.lpszClassName = TfrmPrincipal::CLASSE;
+  RegisterClassExW(&c);
+}
+
+}  // namespace
+
+TfrmPrincipal::TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao) : aplicacao_(aplicacao) {
+  icone_ = LoadIconW(aplicacao.Instancia(), L"MAINICON");
+  RegistraClasse(aplicacao.Instancia(), icone_);
+  const SIZE externo = UnControles::TamanhoExterno(ESTILO, 0, LARGURA_CLIENTE, ALTURA_CLIENTE);
+  handle_ = CreateWindowExW(0, CLASSE, Largo(TITULO_APLICACAO).c_str(), ESTILO, ESQUERDA, TOPO,
+                            externo.cx, externo.cy, aplicacao.Handle(), nullptr,
+                            aplicacao.Instancia(), nullptr);
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+  // Only the close box: the system menu offers neither size nor maximise.
+  if (HMENU sistema = GetSystemMenu(handle_, FALSE)) {
+    DeleteMenu(sistema, SC_SIZE, MF_BYCOMMAND);
+    DeleteMenu(sistema, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(sistema, SC_MINIMIZE, MF_BYCOMMAND);
+    DeleteMenu(sistema, SC_RESTORE, MF_BYCOMMAND);
+  }
+  CriaComponentes();
+  CriaMenu();
+  // Timer1 runs from the start; its ticks only reach the core while the cycle is enabled.
+  SetTimer(handle_, ID_TIMER1, INTERVALO_TIMER1, nullptr);
+}
+
+TfrmPrincipal::~TfrmPrincipal() {
+  if (handle_) DestroyWindow(handle_);
+  if (PopupMenu1) DestroyMenu(PopupMenu1);
+  for (HFONT f : {fonte_, fonteNegrito_, fonteContadores_})
+    if (f) DeleteObject(f);
+  for (HICON i : imagens_)
+    if (i) DestroyIcon(i);
+}
+
+void TfrmPrincipal::CriaComponentes() {
+  fonte_ = UnControles::CriaFonte(L"MS Sans Serif", 11);
+  fonteNegrito_ = UnControles::CriaFonte(L"MS Sans Serif", 11, true);
+  fonteContadores_ = UnControles::CriaFonte(L"MS Sans Serif", 15);
+  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonte_), FALSE);
+
+  // PageControl1 fills the client area; TabSheet1 lies over its page area.
+  HWND PageControl1 = CriaControle(handle_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, 0, 0,
+                                   LARGURA_CLIENTE, ALTURA_CLIENTE, ID_PAGE_CONTROL1, fonte_);
+  TCITEMW aba{};
+  aba.mask = TCIF_TEXT;
+  wchar_t sControle[] = L"Controle";
+  aba.pszText = sControle;
+  SendMessageW(PageControl1, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&aba));
+  RECT pagina{0, 0, LARGURA_CLIENTE, ALTURA_CLIENTE};
+  SendMessageW(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pagina));
+  TabSheet1 = UnControles::CriaConteiner(handle_, pagina.left, pagina.top,
+                                         pagina.right - pagina.left, pagina.bottom - pagina.top,
+                                         ID_TAB_SHEET1);
+  SetWindowPos(TabSheet1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  HWND pai = TabSheet1;
+
+  lblVersao = CriaControle(pai, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, 144, 7, 225, 13,
+                           ID_LBL_VERSAO, fonte_);
+  CriaControle(pai, L"STATIC", L"", SS_ETCHEDHORZ, 0, 29, 535, 4, ID_BEVEL1, nullptr);
+  for (const auto& [grupo, legenda, id] :
+       {std::tuple{GROUP_BOX1, L"Arquivos Processados com Sucesso", ID_GROUP_BOX1},
+        std::tuple{GROUP_BOX2, L"Arquivos com Problemas", ID_GROUP_BOX2}})
+    CriaControle(pai, L"BUTTON", legenda, BS_GROUPBOX, grupo.x, grupo.y, grupo.largura,
+                 grupo.altura, id, fonteNegrito_);
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i) {
+    const LinhaContador& linha = LINHAS[i];
+    const Grupo& grupo = linha.bGrupo2 ? GROUP_BOX2 : GROUP_BOX1;
+    CriaControle(pai, L"STATIC", linha.sLegenda, SS_LEFT | SS_NOPREFIX, grupo.x + 8,
+                 grupo.y + linha.iTopo, grupo.iEsquerdaValor - 10, ALTURA_LINHA,
+                 ID_PRIMEIRA_LEGENDA + i, fonteContadores_);
+    lblContadores[i] = CriaControle(pai, L"STATIC", L"000.000", SS_LEFT | SS_NOPREFIX,
+                                    grupo.x + grupo.iEsquerdaValor, grupo.y + linha.iTopo,
+                                    LARGURA_VALOR, ALTURA_LINHA, ID_PRIMEIRO_CONTADOR + i,
+                                    fonteContadores_);
+  }
+  CriaControle(pai, L"STATIC", L"", SS_ETCHEDHORZ, 0, 262, 538, 4, ID_BEVEL2, nullptr);
+  CriaControle(pai, L"STATIC", L"Lendo Arquivo:", SS_LEFT, 8, 272, 72, 13, ID_LABEL10, fonte_);
+  lblNomeArquivo = CriaControle(pai, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 84,
+                                272, 445, 13, ID_LBL_NOME_ARQUIVO, fonte_);
+  CriaControle(pai, L"STATIC", L"", SS_ETCHEDHORZ, 0, 294, 538, 4, ID_BEVEL3, nullptr);
+
+  struct Botao {
+    const wchar_t* sLegenda;
+    const wchar_t* sImagem;
+    int x, largura, id;
+  };
+  const Botao botoes[] = {{L"Reiniciar", L"REINICIAR", 167, 91, ID_BIT_BTN3},
+                          {L"Zerar Valores", L"ZERAR", 264, 115, ID_BIT_BTN2},
+                          {L"Minimizar", L"MINIMIZAR", 384, 147, ID_BIT_BTN1}};
+  for (size_t i = 0; i < std::size(botoes); ++i) {
+    const Botao& b = botoes[i];
+    HWND botao = CriaControle(pai, L"BUTTON", b.sLegenda, BS_PUSHBUTTON | WS_TABSTOP, b.x, 301,
+                              b.largura, 25, b.id, fonte_);
+    imagens_[i] = UnControles::CarregaImagem(b.sImagem);
+    if (imagens_[i])
+      SendMessageW(botao, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(imagens_[i]));
+  }
+}
+
+void TfrmPrincipal::CriaMenu() {
+  PopupMenu1 = CreatePopupMenu();
+  AppendMenuW(PopupMenu1, MF_STRING, ID_PMNUI_OPEN, L"&Abrir Monitor CT-e");
+  AppendMenuW(PopupMenu1, MF_SEPARATOR, 0, nullptr);  // N1
+  AppendMenuW(PopupMenu1, MF_STRING, ID_SAIR1, L"&Sair");
+}
+
+void TfrmPrincipal::FormCreate() {
+  aplicacao_.DefineTitulo(Largo(TITULO_APLICACAO).c_str());
+  bandeja_.Adiciona(handle_, icone_, Largo(TITULO_APLICACAO));
+  monitor_->TrataEvento([this] { monitor_->FormCreate(); });
+  // The monitor starts visible, also when a start-up step failed.
+  ShowWindow(handle_, SW_SHOWNORMAL);
+  UpdateWindow(handle_);
+}
+
+void TfrmPrincipal::Evento(const std::function<void()>& evento) {
+  if (aplicacao_.Terminando()) return;  // nothing of the core runs once the end was asked
+  try {
+    try {
+      evento();
+    } catch (const std::exception& erro) {
+      monitor_->MostraErroPadrao(erro.what());
+    }
+  } catch (const UnTela::EFimMonitor& fim) {
+    aplicacao_.Encerra(fim.iCodigoSaida);
+  }
+}
+
+// One pass at a time: a tick due while a pass (or a tick) runs is skipped; the next one comes
+// five seconds later.
+void TfrmPrincipal::Timer1Timer() {
+  if (bTickEmCurso_ || !monitor_->Timer1Ativo() || monitor_->PassoEmExecucao()) return;
+  bTickEmCurso_ = true;
+  Evento([this] { monitor_->Timer1Timer(); });
+  bTickEmCurso_ = false;
+}
+
+void TfrmPrincipal::TrataIconeBandeja(LPARAM l) {
+  if (l == WM_LBUTTONDBLCLK) {
+    pmnuiOpenClick();
+  } else if (l == WM_RBUTTONDOWN) {
+    SetForegroundWindow(handle_);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, handle_,
+                   nullptr);
+    PostMessageW(handle_, WM_NULL, 0, 0);
+  }
+}
+
+void TfrmPrincipal::pmnuiOpenClick() {
+  ShowWindow(handle_, SW_SHOWNORMAL);
+  SetForegroundWindow(handle_);
+  ShowWindow(aplicacao_.Handle(), SW_HIDE);
+}
+
+void TfrmPrincipal::FormClose() { ShowWindow(handle_, SW_HIDE); }
+
+void TfrmPrincipal::FormDestroy() {
+  KillTimer(handle_, ID_TIMER1);
+  bandeja_.Remove();
+}
+
+LRESULT CALLBACK TfrmPrincipal::WndProc(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
+  auto* form = reinterpret_cast<TfrmPrincipal*>(GetWindowLongPtrW(janela, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(janela, mensagem, w, l);
+  return form->TrataMensagem(mensagem, w, l);
+}
+
+LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
+  if (mensagem == UnBandeja::MensagemTaskbarCreated()) {
+    bandeja_.Readiciona();
+    return 0;
+  }
+  switch (mensagem) {
+    case UnBandeja::WM_ICONE_BANDEJA:
+      TrataIconeBandeja(l);
+      break;  // then the normal handling, as for every message
+    case WM_TIMER:
+      if (w == ID_TIMER1) Timer1Timer();
+      if (w == UnBandeja::ID_TIMER_BANDEJA) bandeja_.TentaDeNovo();
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(w)) {
+        case ID_BIT_BTN1:
+          FormClose();
+          return 0;
+        case ID_BIT_BTN2:
+          Evento([this] { monitor_->TrataEvento([this] { monitor_->BitBtn2Click(); }); });
+          return 0;
+        case ID_BIT_BTN3:
+          Evento([this] { monitor_->BitBtn3Click(); });
+          return 0;
+        case ID_PMNUI_OPEN:
+          pmnuiOpenClick();
+          return 0;
+        case ID_SAIR1:
+          Evento([this] { monitor_->Sair1Click(); });
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case WM_CLOSE:
+      FormClose();
+      return 0;
+    case WM_DESTROY:
+      FormDestroy();
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+      handle_ = nullptr;
+      return DefWindowProcW(handle_, mensagem, w, l);
+    default:
+      break;
+  }
+  return DefWindowProcW(handle_, mensagem, w, l);
+}
+
+void TfrmPrincipal::MostraVersao(const std::string& texto) {
+  SetWindowTextW(lblVersao, Largo(texto).c_str());
+  UpdateWindow(lblVersao);
+}
+
+void TfrmPrincipal::MostraArquivo(const std::string& nome) {
+  SetWindowTextW(lblNomeArquivo, Largo(nome).c_str());
+  UpdateWindow(lblNomeArquivo);
+}
+
+void TfrmPrincipal::MostraContadores(
+    const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& valores) {
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i)
+    SetWindowTextW(lblContadores[i], Largo(valores[i]).c_str());
+}
+
+bool TfrmPrincipal::Pergunta(const std::string& texto) {
+  const int resposta = MessageBoxW(nullptr, Largo(texto).c_str(), L"Confirm",
+                                   MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL | MB_SETFOREGROUND);
+  aplicacao_.VerificaFim();
+  return resposta == IDYES;
+}
+
+void TfrmPrincipal::MostraNotificacao(const std::string& texto, const std::string& titulo,
+                                      unsigned flags) {
+  MessageBoxW(nullptr, Largo(texto).c_str(), Largo(titulo).c_str(),
+              MB_OK | flags | MB_TASKMODAL | MB_SETFOREGROUND);
+  aplicacao_.VerificaFim();
+}
+
+void TfrmPrincipal::MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) {
+  UnMensagemConfirmarGenerica::MostraAviso(texto, confirmacao, fechaAutomatico, aplicacao_.Handle(),
+                                           [this] { ProcessaMensagens(); });
+}
+
+void TfrmPrincipal::ProcessaMensagens() { aplicacao_.ProcessaMensagens(); }
+
+void TfrmPrincipal::MostraCicloParado(const std::string& mensagem) {
+  const bool bParado = !mensagem.empty();
+  if (bParado) MostraArquivo(mensagem);
+  if (bParado == bParado_) return;
+  bParado_ = bParado;
+  bandeja_.MudaDica(bParado ? TIP_PARADO : Largo(TITULO_APLICACAO));
+}

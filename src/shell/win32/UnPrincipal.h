@@ -1,0 +1,80 @@
+#pragma once
+// TfrmPrincipal: the monitor's window, with the counters, the file being read, the version,
+// the three buttons, the cycle timer and the tray icon with its menu. It is the screen the
+// core talks to.
+// UnTela.h comes first: its MB_ constants share their names with the Windows macros.
+#include "shell/UnTela.h"
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+
+#include "shell/win32/UnAplicacao.h"
+#include "shell/win32/UnBandeja.h"
+
+class TMonitorCTe;
+
+class TfrmPrincipal : public UnTela::Tela {
+ public:
+  static constexpr wchar_t CLASSE[] = L"TfrmPrincipal";
+  // Control and menu identifiers.
+  static constexpr int ID_PAGE_CONTROL1 = 100, ID_TAB_SHEET1 = 101, ID_LBL_VERSAO = 102,
+                       ID_LBL_NOME_ARQUIVO = 103, ID_LABEL10 = 104, ID_GROUP_BOX1 = 105,
+                       ID_GROUP_BOX2 = 106, ID_BEVEL1 = 107, ID_BEVEL2 = 108, ID_BEVEL3 = 109;
+  static constexpr int ID_BIT_BTN1 = 110, ID_BIT_BTN2 = 111, ID_BIT_BTN3 = 112;
+  static constexpr int ID_PMNUI_OPEN = 120, ID_SAIR1 = 121;
+  // Value labels in the order of the counter fields; their captions follow at +20.
+  static constexpr int ID_PRIMEIRO_CONTADOR = 130, ID_PRIMEIRA_LEGENDA = 150;
+  static constexpr UINT_PTR ID_TIMER1 = 1;
+  static constexpr UINT INTERVALO_TIMER1 = 5000;
+
+  explicit TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao);
+  ~TfrmPrincipal() override;
+  TfrmPrincipal(const TfrmPrincipal&) = delete;
+  TfrmPrincipal& operator=(const TfrmPrincipal&) = delete;
+
+  void DefineMonitor(TMonitorCTe& monitor) { monitor_ = &monitor; }
+  // The start-up: tray icon, the core's sequence, then the window is shown.
+  void FormCreate();
+  HWND Handle() const { return handle_; }
+  UnBandeja::TBandeja& Bandeja() { return bandeja_; }
+
+  // UnTela::Tela
+  void MostraVersao(const std::string& texto) override;
+  void MostraArquivo(const std::string& nome) override;
+  void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override;
+  bool Pergunta(const std::string& texto) override;
+  void MostraNotificacao(const std::string& texto, const std::string& titulo,
+                         unsigned flags) override;
+  void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
+  void ProcessaMensagens() override;
+  void MostraCicloParado(const std::string& mensagem) override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND janela, UINT mensagem, WPARAM w, LPARAM l);
+  LRESULT TrataMensagem(UINT mensagem, WPARAM w, LPARAM l);
+  void CriaComponentes();
+  void CriaMenu();
+  // Runs a handler of the core inside the window procedure: the end of the monitor is asked
+  // of the application, any other error goes to the standard error display.
+  void Evento(const std::function<void()>& evento);
+  void Timer1Timer();
+  void TrataIconeBandeja(LPARAM l);
+  void pmnuiOpenClick();
+  void FormClose();
+  void FormDestroy();
+
+  UnAplicacao::TAplicacao& aplicacao_;
+  TMonitorCTe* monitor_ = nullptr;
+  HWND handle_ = nullptr;
+  HWND lblVersao = nullptr, lblNomeArquivo = nullptr, TabSheet1 = nullptr;
+  std::array<HWND, UnTela::QUANTIDADE_CONTADORES> lblContadores{};
+  HMENU PopupMenu1 = nullptr;
+  HFONT fonte_ = nullptr, fonteNegrito_ = nullptr, fonteContadores_ = nullptr;
+  std::array<HICON, 3> imagens_{};
+  HICON icone_ = nullptr;
+  UnBandeja::TBandeja bandeja_;
+  bool bTickEmCurso_ = false;
+  bool bParado_ = false;
+};

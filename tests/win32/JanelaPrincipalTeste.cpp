@@ -1,0 +1,199 @@
+// The main window built in this process: its layout, what the core shows on it, the tray icon
+// data and the way it hides, opens and ends.
+#include "shell/UnMonitor.h"  // before <windows.h>: see UnTela.h
+#include "shell/win32/UnAplicacao.h"
+#include "shell/win32/UnPrincipal.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "win32/UnJanelasTeste.h"
+
+using UnJanelasTeste::TextoJanela;
+
+namespace {
+
+class JanelaPrincipal : public ::testing::Test {
+ protected:
+  JanelaPrincipal() : aplicacao(GetModuleHandleW(nullptr)), frm(aplicacao), monitor(frm) {
+    frm.DefineMonitor(monitor);
+  }
+  ~JanelaPrincipal() override {
+    // A request to end leaves WM_QUIT behind; it must not reach the next test.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+
+  HWND Folha() const { return GetDlgItem(frm.Handle(), TfrmPrincipal::ID_TAB_SHEET1); }
+  HWND Item(int id) const { return GetDlgItem(Folha(), id); }
+  // Left, top, width and height within the tab page.
+  RECT Posicao(int id) const {
+    RECT r;
+    GetWindowRect(Item(id), &r);
+    MapWindowPoints(nullptr, Folha(), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+
+  UnAplicacao::TAplicacao aplicacao;
+  TfrmPrincipal frm;
+  TMonitorCTe monitor;
+};
+
+bool Igual(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+TEST_F(JanelaPrincipal, JanelaEOsComponentesNosSeusLugares) {
+  const HWND janela = frm.Handle();
+  EXPECT_EQ(TextoJanela(janela), L"quelvix Monitor CT-e");
+  RECT externo, cliente;
+  GetWindowRect(janela, &externo);
+  GetClientRect(janela, &cliente);
+  EXPECT_EQ(externo.left, 764);
+  EXPECT_EQ(externo.top, 175);
+  EXPECT_EQ(cliente.right, 540);
+  EXPECT_EQ(cliente.bottom, 357);
+  const LONG_PTR estilo = GetWindowLongPtrW(janela, GWL_STYLE);
+  EXPECT_TRUE(estilo & WS_SYSMENU);
+  EXPECT_FALSE(estilo & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_EQ(GetWindow(janela, GW_OWNER), aplicacao.Handle());
+
+  const HWND paginas = GetDlgItem(janela, TfrmPrincipal::ID_PAGE_CONTROL1);
+  ASSERT_EQ(SendMessageW(paginas, TCM_GETITEMCOUNT, 0, 0), 1);
+  wchar_t aba[32] = {};
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = aba;
+  item.cchTextMax = 32;
+  SendMessageW(paginas, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(aba, L"Controle");
+
+  struct Esperado {
+    int id;
+    RECT r;
+    const wchar_t* sTexto;
+  };
+  const Esperado componentes[] = {
+      {TfrmPrincipal::ID_LBL_VERSAO, {144, 7, 225, 13}, nullptr},
+      {TfrmPrincipal::ID_BEVEL1, {0, 29, 535, 4}, nullptr},
+      {TfrmPrincipal::ID_GROUP_BOX1, {8, 41, 249, 211}, L"Arquivos Processados com Sucesso"},
+      {TfrmPrincipal::ID_GROUP_BOX2, {264, 41, 265, 211}, L"Arquivos com Problemas"},
+      {TfrmPrincipal::ID_BEVEL2, {0, 262, 538, 4}, nullptr},
+      {TfrmPrincipal::ID_LABEL10, {8, 272, 72, 13}, L"Lendo Arquivo:"},
+      {TfrmPrincipal::ID_LBL_NOME_ARQUIVO, {84, 272, 445, 13}, L""},
+      {TfrmPrincipal::ID_BEVEL3, {0, 294, 538, 4}, nullptr},
+      {TfrmPrincipal::ID_BIT_BTN3, {167, 301, 91, 25}, L"Reiniciar"},
+      {TfrmPrincipal::ID_BIT_BTN2, {264, 301, 115, 25}, L"Zerar Valores"},
+      {TfrmPrincipal::ID_BIT_BTN1, {384, 301, 147, 25}, L"Minimizar"},
+  };
+  for (const auto& c : componentes) {
+    SCOPED_TRACE(c.id);
+    EXPECT_TRUE(Igual(Posicao(c.id), c.r));
+    if (c.sTexto) {
+      EXPECT_EQ(TextoJanela(Item(c.id)), c.sTexto);
+    }
+  }
+  // Value labels: 45 wide at 188 in the first group and 208 in the second, on their rows.
+  struct Linha {
+    const wchar_t* sLegenda;
+    int iEsquerda, iTopo;
+  };
+  const Linha linhas[UnTela::QUANTIDADE_CONTADORES] = {
+      {L"Lotes Processados =", 8 + 188, 41 + 26},
+      {L"Solicitações Inconsistentes =", 264 + 208, 41 + 26},
+      {L"Pedidos Gerados =", 8 + 188, 41 + 52},
+      {L"Lotes com o Erro =", 264 + 208, 41 + 52},
+      {L"Confirmações Recebidas  =", 8 + 188, 41 + 79},
+      {L"Confirmações com Erro =", 264 + 208, 41 + 81},
+      {L"CT-e Autorizados =", 8 + 188, 41 + 105},
+      {L"CT-e com Erro =", 264 + 208, 41 + 108},
+      {L"CT-e Cancelados =", 8 + 188, 41 + 132},
+      {L"Consultas do CT-e =", 8 + 188, 41 + 183},
+      {L"Consultas com Erro =", 264 + 208, 41 + 135}};
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i) {
+    SCOPED_TRACE(i);
+    const RECT valor = Posicao(TfrmPrincipal::ID_PRIMEIRO_CONTADOR + i);
+    EXPECT_EQ(valor.left, linhas[i].iEsquerda);
+    EXPECT_EQ(valor.top, linhas[i].iTopo);
+    EXPECT_EQ(valor.right, 45);
+    EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_PRIMEIRA_LEGENDA + i)), linhas[i].sLegenda);
+    EXPECT_EQ(Posicao(TfrmPrincipal::ID_PRIMEIRA_LEGENDA + i).top, linhas[i].iTopo);
+  }
+}
+
+TEST_F(JanelaPrincipal, MostraOQueONucleoManda) {
+  std::array<std::string, UnTela::QUANTIDADE_CONTADORES> valores;
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i) valores[i] = std::to_string(100 + i);
+  frm.MostraContadores(valores);
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i)
+    EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_PRIMEIRO_CONTADOR + i)),
+              std::to_wstring(100 + i));
+  frm.MostraArquivo("35190000000000000000570010000000011000000010-pro-rec.xml");
+  EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_LBL_NOME_ARQUIVO)),
+            L"35190000000000000000570010000000011000000010-pro-rec.xml");
+  frm.MostraVersao("Versão: 09/12/2026 05:59");
+  EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_LBL_VERSAO)), L"Versão: 09/12/2026 05:59");
+
+  // "Zerar Valores" through the button: every value label "0", the file label empty.
+  SendMessageW(frm.Handle(), WM_COMMAND, MAKEWPARAM(TfrmPrincipal::ID_BIT_BTN2, BN_CLICKED), 0);
+  for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i)
+    EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_PRIMEIRO_CONTADOR + i)), L"0");
+  EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_LBL_NOME_ARQUIVO)), L"");
+}
+
+TEST_F(JanelaPrincipal, IconeDaBandejaEOCicloParadoNaDica) {
+  frm.Bandeja().Adiciona(frm.Handle(), LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"),
+                         L"quelvix Monitor CT-e");
+  const NOTIFYICONDATAW& dados = frm.Bandeja().TrayIconData;
+  EXPECT_EQ(dados.cbSize, sizeof(NOTIFYICONDATAW));
+  EXPECT_EQ(dados.hWnd, frm.Handle());
+  EXPECT_EQ(dados.uID, 0u);
+  EXPECT_EQ(dados.uFlags, 7u);
+  EXPECT_EQ(dados.uCallbackMessage, 1025u);
+  EXPECT_NE(dados.hIcon, nullptr);
+  EXPECT_STREQ(dados.szTip, L"quelvix Monitor CT-e");
+  EXPECT_TRUE(frm.Bandeja().Presente());
+
+  frm.MostraCicloParado("Table unknown TAB_PARAMETRO");
+  EXPECT_STREQ(dados.szTip, L"quelvix Monitor CT-e - parado");
+  EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_LBL_NOME_ARQUIVO)), L"Table unknown TAB_PARAMETRO");
+  frm.MostraCicloParado("");
+  EXPECT_STREQ(dados.szTip, L"quelvix Monitor CT-e");
+  // The taskbar re-created: the icon goes back.
+  SendMessageW(frm.Handle(), UnBandeja::MensagemTaskbarCreated(), 0, 0);
+  EXPECT_TRUE(frm.Bandeja().Presente());
+  DestroyWindow(frm.Handle());  // FormDestroy removes it
+  EXPECT_FALSE(frm.Bandeja().Presente());
+}
+
+TEST_F(JanelaPrincipal, FecharEsconde_IconeAbre_SairEncerra) {
+  const HWND janela = frm.Handle();
+  ShowWindow(janela, SW_SHOW);
+  SendMessageW(janela, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(janela));
+  EXPECT_FALSE(IsWindowVisible(janela));
+  SendMessageW(janela, WM_COMMAND, MAKEWPARAM(TfrmPrincipal::ID_BIT_BTN1, BN_CLICKED), 0);
+  EXPECT_FALSE(IsWindowVisible(janela));
+
+  // A double-click on the icon opens the window and hides the application window.
+  SendMessageW(janela, UnBandeja::WM_ICONE_BANDEJA, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(IsWindowVisible(janela));
+  EXPECT_FALSE(IsWindowVisible(aplicacao.Handle()));
+
+  // "&Sair" asks the application to end with code 0; no core handler runs any more.
+  EXPECT_FALSE(aplicacao.Terminando());
+  SendMessageW(janela, WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
+  EXPECT_TRUE(aplicacao.Terminando());
+  try {
+    aplicacao.VerificaFim();
+    ADD_FAILURE() << "the end was not raised";
+  } catch (const UnTela::EFimMonitor& fim) {
+    EXPECT_EQ(fim.iCodigoSaida, 0);
+  }
+  EXPECT_THROW(frm.ProcessaMensagens(), UnTela::EFimMonitor);
+}
