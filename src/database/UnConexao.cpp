@@ -93,7 +93,9 @@ void TMonitorCTe::ConectaBancoDados(const std::string& nome) {
 void TMonitorCTe::DesconectaBancoDados() {
   if (!IBD_BancoDados) return;
   IBD_BancoDados->Desconecta();
-  IBD_BancoDados.reset();
+  // "&Sair" chosen inside a pass: the pass's queries still refer to the connection object
+  // while they unwind, so it is released with the monitor instead.
+  if (!PassoEmExecucao()) IBD_BancoDados.reset();
 }
 
 void TMonitorCTe::EncerraTransacaoPasso() {

@@ -44,10 +44,12 @@ void TMonitorCTe::ImprimeCTe(int32_t id) {
     tela.MostraNotificacao("O arquivo de CTe \"" + noMesAtual + "\" não foi encontrado.\r\n" +
                                "Não pode imprimir o CTe.",
                            "Atenção", UnTela::MB_ICONEXCLAMATION);
+    Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
     return;
   }
   const std::string cnpj = qryPesquisa->FieldAsString("no_cnpj_cpf");
   const std::string parametros = " ARQUIVO=\"" + arquivo + "\" COPIAS=" + std::to_string(1) +
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
   Executa({"open", "c:\\unimake\\uninfe\\unidanfe.exe", parametros, "c:\\unimake\\unidanfe", true});
+  Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
 }

@@ -108,11 +108,35 @@ int32_t BancoTeste::AdicionaEmpresa(const std::string& cnpj, bool emitente) {
 
 int32_t BancoTeste::AdicionaCTe(int32_t idEmpresa, const std::string& chave44,
                                 std::optional<std::string> chaveGravada) {
-  const auto iId = static_cast<int32_t>(Inteiro("select coalesce(max(id_cte), 0) + 1 from MOV_CTE"));
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  const int32_t iId = InsereCTe(vBanco, idEmpresa, chave44, chaveGravada);
+  vBanco.Transacao().Commit();
+  return iId;
+}
+
+std::vector<int32_t> BancoTeste::AdicionaCTes(int32_t idEmpresa,
+                                              const std::vector<std::string>& chaves44) {
+  TIBDatabase vBanco;
+  vBanco.DefineNome(nome_);
+  std::vector<int32_t> ids;
+  for (const std::string& chave : chaves44) ids.push_back(InsereCTe(vBanco, idEmpresa, chave, {}));
+  vBanco.Transacao().Commit();
+  return ids;
+}
+
+int32_t BancoTeste::InsereCTe(TIBDatabase& vBanco, int32_t idEmpresa, const std::string& chave44,
+                              const std::optional<std::string>& chaveGravada) {
+  const TIBQuery vConsulta = Consulta(vBanco, "select coalesce(max(id_cte), 0) + 1 from MOV_CTE");
+  const auto iId = static_cast<int32_t>(vConsulta.FieldAsInteger(PrimeiraColuna(vConsulta)));
   const std::string sId = std::to_string(iId);
-  Executa("insert into MOV_CTE (id_cte, NO_DOC_CTE, id_empresa_cte) values (" + sId + ", " +
-          NumeroDaChave(chave44, 25, 9) + ", " + std::to_string(idEmpresa) + ")");
-  Executa("insert into MOV_CTE_RET (id_cte, cd_chave_acesso_cte, NO_COD_NUMERICO_CTE) values (" + sId + ", " +
-          QuotedStr(chaveGravada.value_or("CTe" + chave44)) + ", " + NumeroDaChave(chave44, 35, 8) + ")");
+  TIBQuery vComando(vBanco);
+  vComando.SQL = "insert into MOV_CTE (id_cte, NO_DOC_CTE, id_empresa_cte) values (" + sId + ", " +
+                 NumeroDaChave(chave44, 25, 9) + ", " + std::to_string(idEmpresa) + ")";
+  vComando.ExecSQL();
+  vComando.SQL = "insert into MOV_CTE_RET (id_cte, cd_chave_acesso_cte, NO_COD_NUMERICO_CTE) values (" +
+                 sId + ", " + QuotedStr(chaveGravada.value_or("CTe" + chave44)) + ", " +
+                 NumeroDaChave(chave44, 35, 8) + ")";
+  vComando.ExecSQL();
   return iId;
 }

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+namespace UnFirebird { class TIBDatabase; }
 
 class BancoTeste {
  public:
@@ -27,7 +30,11 @@ class BancoTeste {
   // unless `chaveGravada` says otherwise. Returns id_cte.
   int32_t AdicionaCTe(int32_t idEmpresa, const std::string& chave44,
                       std::optional<std::string> chaveGravada = std::nullopt);
+  // Many CT-e of one company on one connection; their ids in the keys' order.
+  std::vector<int32_t> AdicionaCTes(int32_t idEmpresa, const std::vector<std::string>& chaves44);
 
  private:
+  static int32_t InsereCTe(UnFirebird::TIBDatabase& banco, int32_t idEmpresa,
+                           const std::string& chave44, const std::optional<std::string>& chaveGravada);
   std::string nome_;
 };

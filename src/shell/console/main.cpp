@@ -55,6 +55,8 @@ int main() {
     }
   } catch (const UnTela::EFimMonitor& fim) {
     monitor.Encerra(fim.iCodigoSaida);
+    monitor.IBD_BancoDados.reset();
+    UnFirebird::EncerraClientes();
     return fim.iCodigoSaida;
   }
 }
