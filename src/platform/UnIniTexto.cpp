@@ -111,9 +111,12 @@ std::string DecodificaWindows1252(std::string_view bytes) {
 
 std::string TextoUtf8(std::string_view conteudo) {
   auto comeca = [&](std::string_view marca) { return conteudo.substr(0, marca.size()) == marca; };
-  if (comeca("\xEF\xBB\xBF")) conteudo.remove_prefix(3);
-  else if (comeca("\xFF\xFE")) return DecodificaUtf16(conteudo.substr(2), false);
-  else if (comeca("\xFE\xFF")) return DecodificaUtf16(conteudo.substr(2), true);
+  if (comeca("\xEF\xBB\xBF"))
+    conteudo.remove_prefix(3);
+  else if (comeca("\xFF\xFE"))
+    return DecodificaUtf16(conteudo.substr(2), false);
+  else if (comeca("\xFE\xFF"))
+    return DecodificaUtf16(conteudo.substr(2), true);
   if (EhUtf8Valido(conteudo)) return std::string(conteudo);
   return DecodificaWindows1252(conteudo);
 }

@@ -82,8 +82,8 @@ TEST(Arquivos, MoveEntreSistemasDeArquivos) {
   const std::string outro = "/dev/shm/monitor-teste-" + std::to_string(::getpid());
   fs::create_directories(outro);
   EscreveArquivo(outro + "/a-pro-rec.xml", "conteudo");
-  fs::permissions(outro + "/a-pro-rec.xml", fs::perms::owner_read | fs::perms::owner_write |
-                                                fs::perms::group_read);
+  fs::permissions(outro + "/a-pro-rec.xml",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EscreveArquivo(pasta / "OK/a-pro-rec.xml", "antigo");
   EXPECT_FALSE(MoveArquivo(outro + "/a-pro-rec.xml", pasta / "OK/a-pro-rec.xml"));
   EXPECT_EQ(LeTexto(pasta / "OK/a-pro-rec.xml"), "antigo");
@@ -138,7 +138,8 @@ TEST(Arquivos, DataUltimaGravacaoEmMilissegundosUtc) {
   EscreveArquivo(pasta / "d.txt", "x");
   using namespace std::chrono;
   // 2012-06-05 10:11:12 UTC, an even second as FAT-era timestamps keep.
-  fs::last_write_time(pasta / "d.txt", file_clock::from_sys(sys_time<milliseconds>(1338891072000ms)));
+  fs::last_write_time(pasta / "d.txt",
+                      file_clock::from_sys(sys_time<milliseconds>(1338891072000ms)));
   EXPECT_EQ(DataUltimaGravacao(pasta / "d.txt"), 1338891072000);
   EXPECT_FALSE(DataUltimaGravacao(pasta / "falta.txt").has_value());
 }

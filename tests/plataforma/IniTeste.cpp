@@ -105,7 +105,8 @@ TEST(Ini, FinsDeLinhaEMarcasDeOrdem) {
   EXPECT_EQ(Le("[S]\r\nk=v\r\nj=w", "S", "k"), "v");
   EXPECT_EQ(Le("[S]\nk=v\nj=w\n", "S", "j"), "w");
   EXPECT_EQ(Le("\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k"), "v");
-  const std::u16string texto = u"[IniServidor]\r\nnomearquivo=C:\\Sistemas\\Configura\u00E7\u00E3o.ini\r\n";
+  const std::u16string texto =
+      u"[IniServidor]\r\nnomearquivo=C:\\Sistemas\\Configura\u00E7\u00E3o.ini\r\n";
   EXPECT_EQ(Le(Utf16(texto, false), "IniServidor", "nomearquivo"),
             "C:\\Sistemas\\Configura\xC3\xA7\xC3\xA3o.ini");
   EXPECT_EQ(Le(Utf16(texto, true), "IniServidor", "nomearquivo"),
@@ -142,7 +143,8 @@ TEST(Ini, ConteudoGrandeOuEstranhoNaoQuebra) {
 
 TEST(Ini, LeDoArquivo) {
   PastaTemporaria pasta;
-  EscreveArquivo(pasta / "quelvixempresa.ini", "[IniServidor]\r\nnomearquivo=/dados/Servidor.ini\r\n");
+  EscreveArquivo(pasta / "quelvixempresa.ini",
+                 "[IniServidor]\r\nnomearquivo=/dados/Servidor.ini\r\n");
   EXPECT_EQ(LeIni(pasta / "quelvixempresa.ini", "IniServidor", "nomearquivo", ""),
             "/dados/Servidor.ini");
   EXPECT_EQ(LeIni(pasta / "falta.ini", "IniServidor", "nomearquivo", "p"), "p");

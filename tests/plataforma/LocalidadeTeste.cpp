@@ -27,7 +27,9 @@ TEST(Localidade, MeiaNoiteOmiteAHora) {
   EXPECT_NE(FormataDataHoraPadrao(d).find("00:00:01"), std::string::npos);
 }
 
-TEST(Localidade, SeparadorDeMilharNuncaVazio) { EXPECT_FALSE(UnLocalidade::SeparadorMilhar().empty()); }
+TEST(Localidade, SeparadorDeMilharNuncaVazio) {
+  EXPECT_FALSE(UnLocalidade::SeparadorMilhar().empty());
+}
 
 TEST(Localidade, HoraLocalDosMilissegundos) {
   const DataHora agora = UnLocalidade::HoraLocal(UnLocalidade::AgoraMilissegundos());

@@ -59,8 +59,9 @@ TEST(Mascara, MaiusculasAsciiTrocaSoLetrasAZ) {
 
 TEST(Mascara, OrdemSemCaixaETotal) {
   std::vector<std::string> nomes{"b.xml", "A.xml", "a.xml", "C.xml", "_x", "B.XML", "a"};
-  std::sort(nomes.begin(), nomes.end(),
-            [](const std::string& a, const std::string& b) { return UnMascara::MenorSemCaixa(a, b); });
+  std::sort(nomes.begin(), nomes.end(), [](const std::string& a, const std::string& b) {
+    return UnMascara::MenorSemCaixa(a, b);
+  });
   // Letters fold to upper case before comparing, so "_" (after "Z") follows the letters.
   const std::vector<std::string> esperado{"a", "A.xml", "a.xml", "B.XML", "b.xml", "C.xml", "_x"};
   EXPECT_EQ(nomes, esperado);

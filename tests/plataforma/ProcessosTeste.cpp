@@ -104,7 +104,8 @@ TEST(Processos, ExecutaComParametrosEPastaDeTrabalho) {
   pedido.sPastaTrabalho = pasta.Caminho();
   pedido.bOculto = true;
   ASSERT_TRUE(UnProcessos::Executa(pedido));
-  EXPECT_TRUE(Aguarda([&] { return Existe(pasta / "com espaco.txt") && Existe(pasta / "simples.txt"); }));
+  EXPECT_TRUE(
+      Aguarda([&] { return Existe(pasta / "com espaco.txt") && Existe(pasta / "simples.txt"); }));
   // A working folder that is not there makes the start fail.
   pedido.sPastaTrabalho = pasta / "falta";
   EXPECT_FALSE(UnProcessos::Executa(pedido));
@@ -120,7 +121,8 @@ TEST(Processos, ExecutaComParametrosEPastaDeTrabalho) {
 // The Windows file explorer that shows an error file is the desktop's opener here.
 TEST(Processos, ExplorerAbreOArquivoComOAbridorDaAreaDeTrabalho) {
   PastaTemporaria pasta;
-  EscreveArquivo(pasta / "bin/xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$#\" > \"${0%/*}/aberto.txt\"\n");
+  EscreveArquivo(pasta / "bin/xdg-open",
+                 "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$#\" > \"${0%/*}/aberto.txt\"\n");
   std::filesystem::permissions(pasta / "bin/xdg-open", std::filesystem::perms::owner_all);
   const std::string pathAnterior = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (pasta / "bin").c_str(), 1);
@@ -133,7 +135,8 @@ TEST(Processos, ExplorerAbreOArquivoComOAbridorDaAreaDeTrabalho) {
   setenv("PATH", pathAnterior.c_str(), 1);
   ASSERT_TRUE(iniciado);
   EXPECT_FALSE(semAbridor);
-  ASSERT_TRUE(Aguarda([&] { return LeTexto(pasta / "bin/aberto.txt").find('|') != std::string::npos; }));
+  ASSERT_TRUE(
+      Aguarda([&] { return LeTexto(pasta / "bin/aberto.txt").find('|') != std::string::npos; }));
   EXPECT_EQ(LeTexto(pasta / "bin/aberto.txt"), pasta / "Erro/x y-rec.err|1");
 }
 #endif

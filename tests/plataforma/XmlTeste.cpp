@@ -17,7 +17,8 @@ namespace {
 const std::string NS_CTE = "http://www.portalfiscal.inf.br/cte";
 
 const std::string RECIBO_UMA_LINHA =
-    "<retConsReciCTe xmlns=\"" + NS_CTE + "\" versao=\"3.00\"><tpAmb>2</tpAmb>"
+    "<retConsReciCTe xmlns=\"" + NS_CTE +
+    "\" versao=\"3.00\"><tpAmb>2</tpAmb>"
     "<nRec>351000012345678</nRec><cStat>104</cStat><protCTe versao=\"3.00\"><infProt>"
     "<chCTe>35120612345678000190570010000000011000000010</chCTe><cStat>100</cStat>"
     "<nProt>135120000000001</nProt></infProt></protCTe></retConsReciCTe>";
@@ -53,9 +54,9 @@ TEST(Xml, FormasDoMesmoRecibo) {
   std::string repetido = RECIBO_UMA_LINHA;
   repetido.replace(repetido.find("<protCTe "), 9, "<protCTe xmlns=\"" + NS_CTE + "\" ");
   repetido.replace(repetido.find("<infProt>"), 9, "<infProt xmlns=\"" + NS_CTE + "\">");
-  for (const std::string& conteudo :
-       {RECIBO_UMA_LINHA, declaracao + RECIBO_UMA_LINHA, "\xEF\xBB\xBF" + declaracao + RECIBO_UMA_LINHA,
-        "\xEF\xBB\xBF" + RECIBO_UMA_LINHA, indentado, repetido}) {
+  for (const std::string& conteudo : {RECIBO_UMA_LINHA, declaracao + RECIBO_UMA_LINHA,
+                                      "\xEF\xBB\xBF" + declaracao + RECIBO_UMA_LINHA,
+                                      "\xEF\xBB\xBF" + RECIBO_UMA_LINHA, indentado, repetido}) {
     SCOPED_TRACE(conteudo);
     EscreveArquivo(pasta / "123456789012345-pro-rec.xml", conteudo);
     XmlDocumento doc;
@@ -69,9 +70,12 @@ TEST(Xml, FormasDoMesmoRecibo) {
 
 TEST(Xml, CodificacoesDeclaradasEMarcaUtf16) {
   XmlDocumento doc;
-  EXPECT_EQ(Raiz(doc, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a><xMotivo>Rejei\xE7\xE3o</xMotivo></a>")
-                .TextoFilho("xMotivo"),
-            "Rejei\xC3\xA7\xC3\xA3o");
+  EXPECT_EQ(
+      Raiz(
+          doc,
+          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a><xMotivo>Rejei\xE7\xE3o</xMotivo></a>")
+          .TextoFilho("xMotivo"),
+      "Rejei\xC3\xA7\xC3\xA3o");
   const std::u16string texto = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a><b>\u00E7</b></a>";
   std::string utf16 = "\xFF\xFE";
   for (const char16_t c : texto) {
@@ -83,7 +87,8 @@ TEST(Xml, CodificacoesDeclaradasEMarcaUtf16) {
 
 TEST(Xml, AssinaturaEPrefixoDsFicamNoSeuNamespace) {
   const std::string cteProc =
-      "<cteProc xmlns=\"" + NS_CTE + "\" xmlns:ds=\"http://www.w3.org/2000/09/xmldsig#\" versao=\"3.00\">"
+      "<cteProc xmlns=\"" + NS_CTE +
+      "\" xmlns:ds=\"http://www.w3.org/2000/09/xmldsig#\" versao=\"3.00\">"
       "<CTe><infCte Id=\"CTe351206\"><ide><cCT>1</cCT></ide></infCte>"
       "<Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\"><SignedInfo><Reference URI=\"#x\"/>"
       "</SignedInfo><SignatureValue>abc=</SignatureValue></Signature></CTe>"
@@ -111,7 +116,8 @@ TEST(Xml, AssinaturaEPrefixoDsFicamNoSeuNamespace) {
 
 TEST(Xml, FilhoSoComMesmoNomeLocalENamespace) {
   XmlDocumento doc;
-  XmlElemento raiz = Raiz(doc, "<a xmlns=\"A\" xmlns:o=\"B\"><o:b>outro</o:b><b xmlns=\"\">vazio</b><b>certo</b></a>");
+  XmlElemento raiz = Raiz(
+      doc, "<a xmlns=\"A\" xmlns:o=\"B\"><o:b>outro</o:b><b xmlns=\"\">vazio</b><b>certo</b></a>");
   EXPECT_EQ(raiz.TextoFilho("b"), "certo");
   raiz = Raiz(doc, "<p:a xmlns:p=\"A\"><q:b xmlns:q=\"A\">mesmo</q:b></p:a>");
   EXPECT_EQ(raiz.TextoFilho("b"), "mesmo");
@@ -129,9 +135,11 @@ TEST(Xml, FilhoSoComMesmoNomeLocalENamespace) {
 
 TEST(Xml, TextoEFilhosPorPosicao) {
   XmlDocumento doc;
-  const XmlElemento raiz = Raiz(doc,
-      "<retConsSitCTe><!-- c --><cStat>1<![CDATA[<2>]]>3 &lt;&amp;&#233;</cStat>texto<?pi x?>"
-      "<protCTe><infProt><nProt>9</nProt></infProt></protCTe><vazio a=\"&amp;&#x41;\"/></retConsSitCTe>");
+  const XmlElemento raiz =
+      Raiz(doc,
+           "<retConsSitCTe><!-- c --><cStat>1<![CDATA[<2>]]>3 &lt;&amp;&#233;</cStat>texto<?pi x?>"
+           "<protCTe><infProt><nProt>9</nProt></infProt></protCTe><vazio "
+           "a=\"&amp;&#x41;\"/></retConsSitCTe>");
   ASSERT_EQ(raiz.QuantidadeFilhos(), 3u);
   EXPECT_EQ(raiz.Filho(0).NomeLocal(), "cStat");
   EXPECT_EQ(raiz.Filho(0).Texto(), "1<2>3 <&\xC3\xA9");
@@ -165,10 +173,11 @@ TEST(Xml, ArquivoMalFormadoOuAusenteFalhaComONome) {
        {std::string(), std::string("   \r\n"), std::string("so texto"),
         RECIBO_UMA_LINHA.substr(0, RECIBO_UMA_LINHA.size() - 5), std::string("<a><b></a></b>"),
         std::string("<a/><b/>"), std::string("<a/>depois"), std::string("<a>x & y</a>"),
-        std::string("<a>&desconhecida;</a>"), std::string("<a>&#0;</a>"), std::string("<a>&#xD800;</a>"),
-        std::string("<a x=\"&amp\"/>"), std::string("<a x=\"1\" x=\"2\"/>"),
-        std::string("<ds:a/>"), std::string("<a><p:b/></a>"), std::string("<a p:x=\"1\"/>"),
-        std::string(" <?xml version=\"1.0\"?><a/>"), std::string("<a/><?xml version=\"1.0\"?>")}) {
+        std::string("<a>&desconhecida;</a>"), std::string("<a>&#0;</a>"),
+        std::string("<a>&#xD800;</a>"), std::string("<a x=\"&amp\"/>"), std::string("<a x=\"<\"/>"),
+        std::string("<a x=\"1\" x=\"2\"/>"), std::string("<ds:a/>"), std::string("<a><p:b/></a>"),
+        std::string("<a p:x=\"1\"/>"), std::string(" <?xml version=\"1.0\"?><a/>"),
+        std::string("<a/><?xml version=\"1.0\"?>")}) {
     SCOPED_TRACE(conteudo);
     EscreveArquivo(pasta / "ruim-sit.xml", conteudo);
     XmlDocumento doc;
@@ -197,7 +206,8 @@ TEST(Xml, BombaDeEntidadesNaoExpande) {
   std::string bomba = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">";
   for (int i = 1; i <= 9; ++i) {
     bomba += "<!ENTITY lol" + std::to_string(i) + " \"";
-    for (int k = 0; k < 10; ++k) bomba += "&lol" + (i > 1 ? std::to_string(i - 1) : std::string()) + ";";
+    for (int k = 0; k < 10; ++k)
+      bomba += "&lol" + (i > 1 ? std::to_string(i - 1) : std::string()) + ";";
     bomba += "\">";
   }
   bomba += "]><lolz><a>&lol9;</a></lolz>";

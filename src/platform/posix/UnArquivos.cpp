@@ -104,16 +104,15 @@ bool MoveEntreSistemasDeArquivos(const std::string& origem, const std::string& d
   if (fstat(entrada.Valor(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   // Hidden, so that no listing of the destination folder takes it for an answer file.
   const size_t barra = destino.rfind('/');
-  std::string temporario = barra == std::string::npos
-                               ? "." + destino + ".XXXXXX"
-                               : destino.substr(0, barra + 1) + "." + destino.substr(barra + 1) + ".XXXXXX";
+  std::string temporario = barra == std::string::npos ? "." + destino + ".XXXXXX"
+                                                      : destino.substr(0, barra + 1) + "." +
+                                                            destino.substr(barra + 1) + ".XXXXXX";
   Descritor saida(mkostemp(temporario.data(), O_CLOEXEC));
   if (saida.Valor() < 0) return false;
   const bool copiado = CopiaDescritor(entrada.Valor(), saida.Valor()) &&
                        fchmod(saida.Valor(), info.st_mode & 07777) == 0 && saida.Fecha();
-  const bool nomeado =
-      copiado && (substitui ? rename(temporario.c_str(), destino.c_str()) == 0
-                            : NomeiaSemSubstituir(temporario, destino));
+  const bool nomeado = copiado && (substitui ? rename(temporario.c_str(), destino.c_str()) == 0
+                                             : NomeiaSemSubstituir(temporario, destino));
   if (!nomeado) unlink(temporario.c_str());
   return nomeado && unlink(origem.c_str()) == 0;
 }
@@ -210,8 +209,9 @@ std::vector<std::string> ListaArquivos(const std::string& pasta, const std::stri
     // A link to a plain file counts as the file; the file system may not tell the type.
     return ExisteArquivo(pasta + '/' + entrada->d_name);
   });
-  std::sort(nomes.begin(), nomes.end(),
-            [](const std::string& a, const std::string& b) { return UnMascara::MenorSemCaixa(a, b); });
+  std::sort(nomes.begin(), nomes.end(), [](const std::string& a, const std::string& b) {
+    return UnMascara::MenorSemCaixa(a, b);
+  });
   return nomes;
 }
 

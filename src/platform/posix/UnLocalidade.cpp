@@ -65,8 +65,8 @@ DataHora HoraLocal(int64_t milissegundosUtc) {
   const time_t instante = static_cast<time_t>(segundos);
   struct tm t {};
   if (!localtime_r(&instante, &t)) return {};
-  return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
-          static_cast<int>(resto)};
+  return {t.tm_year + 1900, t.tm_mon + 1,           t.tm_mday, t.tm_hour, t.tm_min,
+          t.tm_sec,         static_cast<int>(resto)};
 }
 
 int64_t AgoraMilissegundos() {

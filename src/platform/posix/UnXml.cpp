@@ -1,13 +1,12 @@
 // The answer files' XML document over pugixml. pugixml is lenient where MSXML is strict, so a
-// check of the parsed tree refuses what is not well-formed XML with namespaces: several root elements,
-// text outside the root, a DTD (entities are never expanded), undefined entity references,
-// repeated attributes and undeclared prefixes.
+// check of the parsed tree refuses what is not well-formed XML with namespaces: several root
+// elements, text outside the root, a DTD (entities are never expanded), undefined entity
+// references, "<" in attribute values, repeated attributes and undeclared prefixes.
 #include "platform/UnXml.h"
-
-#include <pugixml.hpp>
 
 #include <algorithm>
 #include <cstdint>
+#include <pugixml.hpp>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -25,8 +24,8 @@ namespace {
 
 constexpr std::string_view NAMESPACE_XML = "http://www.w3.org/XML/1998/namespace";
 
-constexpr unsigned OPCOES_LEITURA = pugi::parse_default | pugi::parse_declaration |
-                                    pugi::parse_doctype | pugi::parse_fragment;
+constexpr unsigned OPCOES_LEITURA =
+    pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_fragment;
 
 std::string_view Prefixo(std::string_view nome) {
   const size_t doisPontos = nome.find(':');
@@ -108,8 +107,8 @@ class VerificadorEstrutura {
         case pugi::node_doctype:
           throw ErroEstrutura("DTD não é aceita", no.offset_debug());
         case pugi::node_declaration: {
-          const bool utf8 = conteudo.empty() || (conteudo[0] != '\0' && conteudo[0] != '\xFE' &&
-                                                 conteudo[0] != '\xFF');
+          const bool utf8 = conteudo.empty() ||
+                            (conteudo[0] != '\0' && conteudo[0] != '\xFE' && conteudo[0] != '\xFF');
           if (conteudo.substr(0, 3) == "\xEF\xBB\xBF") conteudo.remove_prefix(3);
           if (!primeiro || (utf8 && conteudo.substr(0, 5) != "<?xml")) {
             throw ErroEstrutura("declaração XML fora do início", no.offset_debug());
@@ -131,7 +130,8 @@ class VerificadorEstrutura {
       const size_t fim = texto.find(';', e);
       const std::string_view nome =
           fim == std::string_view::npos ? std::string_view() : texto.substr(e + 1, fim - e - 1);
-      if (nome == "lt" || nome == "gt" || nome == "amp" || nome == "quot" || nome == "apos") continue;
+      if (nome == "lt" || nome == "gt" || nome == "amp" || nome == "quot" || nome == "apos")
+        continue;
       if (nome.size() < 2 || nome[0] != '#' || !EhCaractereReferenciavel(nome.substr(1))) {
         throw ErroEstrutura("referência a entidade não definida", deslocamento);
       }
@@ -145,10 +145,14 @@ class VerificadorEstrutura {
     uint32_t valor = 0;
     for (const char c : numero) {
       int digito;
-      if (c >= '0' && c <= '9') digito = c - '0';
-      else if (hexa && c >= 'a' && c <= 'f') digito = c - 'a' + 10;
-      else if (hexa && c >= 'A' && c <= 'F') digito = c - 'A' + 10;
-      else return false;
+      if (c >= '0' && c <= '9')
+        digito = c - '0';
+      else if (hexa && c >= 'a' && c <= 'f')
+        digito = c - 'a' + 10;
+      else if (hexa && c >= 'A' && c <= 'F')
+        digito = c - 'A' + 10;
+      else
+        return false;
       valor = valor * (hexa ? 16 : 10) + static_cast<uint32_t>(digito);
     }
     return valor == 0x9 || valor == 0xA || valor == 0xD || (valor >= 0x20 && valor <= 0xD7FF) ||
@@ -170,6 +174,9 @@ class VerificadorEstrutura {
         throw ErroEstrutura("atributo repetido: " + std::string(nome), no.offset_debug());
       }
       VerificaTexto(atributo.value(), no.offset_debug());
+      if (std::string_view(atributo.value()).find('<') != std::string_view::npos) {
+        throw ErroEstrutura("\"<\" em valor de atributo", no.offset_debug());
+      }
       if (nome == "xmlns") {
         Declara(std::string_view(), atributo.value(), declarados);
       } else if (Prefixo(nome) == "xmlns") {
@@ -225,14 +232,14 @@ class VerificadorEstrutura {
 void LeDocumento(pugi::xml_document& documento, std::string_view conteudo,
                  const std::string& origem) {
   auto erro = [&](ptrdiff_t deslocamento, const std::string& motivo) {
-    return EXmlErro("XML mal formado em " + origem + ", " + Posicao(conteudo, deslocamento) +
-                    ": " + motivo);
+    return EXmlErro("XML mal formado em " + origem + ", " + Posicao(conteudo, deslocamento) + ": " +
+                    motivo);
   };
   {
     pugi::xml_document estrutura;
     const pugi::xml_parse_result resultado =
-        estrutura.load_buffer(conteudo.data(), conteudo.size(), OPCOES_LEITURA & ~pugi::parse_escapes,
-                              pugi::encoding_auto);
+        estrutura.load_buffer(conteudo.data(), conteudo.size(),
+                              OPCOES_LEITURA & ~pugi::parse_escapes, pugi::encoding_auto);
     if (!resultado) throw erro(resultado.offset, resultado.description());
     try {
       VerificadorEstrutura().Verifica(estrutura, conteudo);
@@ -240,8 +247,8 @@ void LeDocumento(pugi::xml_document& documento, std::string_view conteudo,
       throw erro(e.Deslocamento(), e.Motivo());
     }
   }
-  const pugi::xml_parse_result resultado = documento.load_buffer(
-      conteudo.data(), conteudo.size(), OPCOES_LEITURA, pugi::encoding_auto);
+  const pugi::xml_parse_result resultado =
+      documento.load_buffer(conteudo.data(), conteudo.size(), OPCOES_LEITURA, pugi::encoding_auto);
   if (!resultado) throw erro(resultado.offset, resultado.description());
 }
 
