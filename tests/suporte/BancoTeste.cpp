@@ -1,8 +1,10 @@
 #include "suporte/BancoTeste.h"
 
+#include <sstream>
 #include <vector>
 
 #include "database/UnFirebird.h"
+#include "suporte/PastaTemporaria.h"
 
 using UnFirebird::QuotedStr;
 using UnFirebird::TIBDatabase;
@@ -10,21 +12,14 @@ using UnFirebird::TIBQuery;
 
 namespace {
 
-// The tables as the ERP creates them, in the types its columns really have.
-const std::vector<std::string> Esquema = {
-    "create table TAB_PARAMETRO (ID_PARAMETRO integer not null primary key,"
-    " NM_CAMINHO_RAIZ_CTE varchar(255))",
-    "create table CAD_PESSOA (id_pessoa integer not null primary key, id_empresa integer,"
-    " no_cnpj_cpf varchar(20), st_emitente_cte char(1))",
-    "create table MOV_CTE (id_cte integer not null primary key, NO_DOC_CTE integer, id_empresa_cte integer)",
-    "create table MOV_CTE_RET (id_cte integer not null primary key, cd_chave_acesso_cte varchar(47),"
-    " NO_COD_NUMERICO_CTE integer, NO_LOTE_CTE integer, cd_st_recebto_cte smallint,"
-    " no_recibo_cte numeric(18,0), dh_recebto_cte timestamp, qt_media_resposta_cte integer,"
-    " cd_st_lote_cte smallint, NO_PROTOCOLO_CTE numeric(18,0), DH_PROCESSA_CTE timestamp,"
-    " CD_ST_CTE smallint, NO_PROTOCOLO_CAN_CTE numeric(18,0), DH_PROCESSA_CAN_CTE timestamp,"
-    " CD_ST_CAN_CTE smallint)",
-    "create table MOV_LOG_ATUALIZACAO (NO_LOG_ATUALIZACAO integer)",
-};
+// The tables as the ERP creates them, one statement a line of the schema file.
+std::vector<std::string> Esquema() {
+  std::vector<std::string> comandos;
+  std::istringstream linhas(LeTexto(MONITOR_RAIZ_FONTES "/tests/suporte/esquema-erp.sql"));
+  for (std::string linha; std::getline(linhas, linha);)
+    if (linha.rfind("create ", 0) == 0) comandos.push_back(linha.substr(0, linha.rfind(';')));
+  return comandos;
+}
 
 // A piece of the access key as a number, or null when the key is too short or not digits.
 std::string NumeroDaChave(const std::string& chave, size_t inicio, size_t tamanho) {
@@ -52,7 +47,7 @@ BancoTeste::BancoTeste(const std::string& nome) : nome_(nome) {
   vBanco.DefineNome(nome_);
   vBanco.CriaBanco("PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE");
   TIBQuery vComando(vBanco);
-  for (const std::string& sTabela : Esquema) {
+  for (const std::string& sTabela : Esquema()) {
     vComando.SQL = sTabela;
     vComando.ExecSQL();
   }
