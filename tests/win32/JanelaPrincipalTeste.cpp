@@ -93,7 +93,8 @@ TEST_F(JanelaPrincipal, JanelaEOsComponentesNosSeusLugares) {
   };
   for (const auto& c : componentes) {
     SCOPED_TRACE(c.id);
-    EXPECT_TRUE(Igual(Posicao(c.id), c.r));
+    const RECT r = Posicao(c.id);
+    EXPECT_TRUE(Igual(r, c.r)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     if (c.sTexto) {
       EXPECT_EQ(TextoJanela(Item(c.id)), c.sTexto);
     }

@@ -16,18 +16,38 @@ LRESULT CALLBACK ProcedimentoConteiner(HWND janela, UINT mensagem, WPARAM w, LPA
   }
 }
 
+constexpr wchar_t CLASSE_LINHA[] = L"TBevel";
+
+LRESULT CALLBACK ProcedimentoLinha(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
+  if (mensagem != WM_PAINT) return DefWindowProcW(janela, mensagem, w, l);
+  PAINTSTRUCT pintura;
+  HDC dc = BeginPaint(janela, &pintura);
+  RECT r;
+  GetClientRect(janela, &r);
+  DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP);
+  EndPaint(janela, &pintura);
+  return 0;
+}
+
+void RegistraClasse(const wchar_t* nome, WNDPROC procedimento) {
+  WNDCLASSEXW c{};
+  c.cbSize = sizeof c;
+  c.lpfnWndProc = procedimento;
+  c.hInstance = GetModuleHandleW(nullptr);
+  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  c.lpszClassName = nome;
+  RegisterClassExW(&c);
+}
+
 void RegistraConteiner() {
-  static const ATOM classe = [] {
-    WNDCLASSEXW c{};
-    c.cbSize = sizeof c;
-    c.lpfnWndProc = ProcedimentoConteiner;
-    c.hInstance = GetModuleHandleW(nullptr);
-    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = CLASSE_CONTEINER;
-    return RegisterClassExW(&c);
-  }();
-  (void)classe;
+  static const bool registrada = (RegistraClasse(CLASSE_CONTEINER, ProcedimentoConteiner), true);
+  (void)registrada;
+}
+
+void RegistraLinha() {
+  static const bool registrada = (RegistraClasse(CLASSE_LINHA, ProcedimentoLinha), true);
+  (void)registrada;
 }
 
 }  // namespace
@@ -57,6 +77,13 @@ HWND CriaConteiner(HWND pai, int x, int y, int largura, int altura, int id) {
   RegistraConteiner();
   return CreateWindowExW(WS_EX_CONTROLPARENT, CLASSE_CONTEINER, L"",
                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, largura, altura, pai,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+HWND CriaLinha(HWND pai, int x, int y, int largura, int altura, int id) {
+  RegistraLinha();
+  return CreateWindowExW(0, CLASSE_LINHA, L"", WS_CHILD | WS_VISIBLE, x, y, largura, altura, pai,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                          GetModuleHandleW(nullptr), nullptr);
 }

@@ -84,7 +84,10 @@ void TfrmMensagemConfirmarGenerica::ckbConcordoClick() {
   EnableWindow(btnOk, SendMessageW(ckbConcordo, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
-void TfrmMensagemConfirmarGenerica::btnOkClick() { Close(); }
+// A click that reaches a disabled OK (a program's BM_CLICK) must not close the notice either.
+void TfrmMensagemConfirmarGenerica::btnOkClick() {
+  if (IsWindowEnabled(btnOk)) Close();
+}
 
 void TfrmMensagemConfirmarGenerica::FormClose() {
   if (frmMensagemConfirmarGenerica == this) frmMensagemConfirmarGenerica = nullptr;

@@ -26,6 +26,10 @@ namespace {
 // Msxml2.DOMDocument.6.0
 constexpr CLSID CLSID_DOMDocument60 = {
     0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+constexpr IID ID_IXMLDOMNode = {
+    0x2933bf80, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+constexpr IID ID_IXMLDOMDocument2 = {
+    0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 
 using UnCom::Ponteiro;
 using UnCom::TextoBstr;
@@ -143,7 +147,7 @@ Ponteiro<IXMLDOMDocument2> LeDocumento(const std::string& conteudo, const std::s
   UnCom::GaranteCom();
   Ponteiro<IXMLDOMDocument2> novo;
   if (FAILED(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER,
-                              __uuidof(IXMLDOMDocument2),
+                              ID_IXMLDOMDocument2,
                               reinterpret_cast<void**>(novo.Endereco()))))
     throw EXmlErro("O componente MSXML 6 não está disponível");
   IXMLDOMDocument2* documento = novo.Get();
@@ -226,7 +230,7 @@ XmlElemento XmlDocumento::ElementoDocumento() const {
   if (FAILED(impl_->documento->get_documentElement(raiz.Endereco())) || !raiz)
     return XmlElemento();
   Ponteiro<IXMLDOMNode> no;
-  raiz->QueryInterface(__uuidof(IXMLDOMNode), reinterpret_cast<void**>(no.Endereco()));
+  raiz->QueryInterface(ID_IXMLDOMNode, reinterpret_cast<void**>(no.Endereco()));
   return Elemento(std::move(no));
 }
 

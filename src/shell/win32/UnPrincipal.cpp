@@ -110,7 +110,7 @@ void TfrmPrincipal::CriaComponentes() {
 
   lblVersao = CriaControle(pai, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, 144, 7, 225, 13,
                            ID_LBL_VERSAO, fonte_);
-  CriaControle(pai, L"STATIC", L"", SS_ETCHEDHORZ, 0, 29, 535, 4, ID_BEVEL1, nullptr);
+  UnControles::CriaLinha(pai, 0, 29, 535, 4, ID_BEVEL1);
   for (const auto& [grupo, legenda, id] :
        {std::tuple{GROUP_BOX1, L"Arquivos Processados com Sucesso", ID_GROUP_BOX1},
         std::tuple{GROUP_BOX2, L"Arquivos com Problemas", ID_GROUP_BOX2}})
@@ -127,11 +127,11 @@ void TfrmPrincipal::CriaComponentes() {
                                     LARGURA_VALOR, ALTURA_LINHA, ID_PRIMEIRO_CONTADOR + i,
                                     fonteContadores_);
   }
-  CriaControle(pai, L"STATIC", L"", SS_ETCHEDHORZ, 0, 262, 538, 4, ID_BEVEL2, nullptr);
+  UnControles::CriaLinha(pai, 0, 262, 538, 4, ID_BEVEL2);
   CriaControle(pai, L"STATIC", L"Lendo Arquivo:", SS_LEFT, 8, 272, 72, 13, ID_LABEL10, fonte_);
   lblNomeArquivo = CriaControle(pai, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 84,
                                 272, 445, 13, ID_LBL_NOME_ARQUIVO, fonte_);
-  CriaControle(pai, L"STATIC", L"", SS_ETCHEDHORZ, 0, 294, 538, 4, ID_BEVEL3, nullptr);
+  UnControles::CriaLinha(pai, 0, 294, 538, 4, ID_BEVEL3);
 
   struct Botao {
     const wchar_t* sLegenda;

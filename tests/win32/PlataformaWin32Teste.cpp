@@ -1,0 +1,140 @@
+// The Windows side of the platform: attributes instead of leading dots, the process list of
+// the system, the shell's start of programs, UTF-8 names on UTF-16 APIs and the exclusive
+// open that is the lock.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/UnArquivos.h"
+#include "platform/UnAreaTrabalho.h"
+#include "platform/UnIni.h"
+#include "platform/UnProcessos.h"
+#include "platform/UnTrava.h"
+#include "platform/UnMascara.h"
+#include "platform/win32/UnTextoLargo.h"
+#include "suporte/PastaTemporaria.h"
+#include "win32/UnJanelasTeste.h"
+
+namespace {
+
+void DefineAtributos(const std::string& caminho, DWORD atributos) {
+  ASSERT_TRUE(SetFileAttributesW(UnTextoLargo::Largo(caminho).c_str(), atributos));
+}
+
+std::string NomeDoArquivo(const std::string& caminho) {
+  return caminho.substr(caminho.find_last_of("\\/") + 1);
+}
+
+}  // namespace
+
+TEST(ArquivosWin32, ListaDeixaDeForaOcultosESistema) {
+  PastaTemporaria pasta;
+  for (const char* nome : {"b-pro-rec.xml", "A-pro-rec.xml", "oculto-pro-rec.xml",
+                           "sistema-pro-rec.xml", "so-leitura-pro-rec.xml"})
+    EscreveArquivo(pasta / nome, "x");
+  DefineAtributos(pasta / "oculto-pro-rec.xml", FILE_ATTRIBUTE_HIDDEN);
+  DefineAtributos(pasta / "sistema-pro-rec.xml", FILE_ATTRIBUTE_SYSTEM);
+  DefineAtributos(pasta / "so-leitura-pro-rec.xml", FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(UnArquivos::CriaPasta(pasta / "pasta-pro-rec.xml"));
+  EXPECT_EQ(UnArquivos::ListaArquivos(pasta.Caminho(), "*-pro-rec.xml*"),
+            (std::vector<std::string>{"A-pro-rec.xml", "b-pro-rec.xml", "so-leitura-pro-rec.xml"}));
+  // The entries of the master folder come whatever their attributes.
+  auto entradas = UnArquivos::ListaEntradas(pasta.Caminho(), "*-pro-rec.xml");
+  std::sort(entradas.begin(), entradas.end());
+  EXPECT_EQ(entradas.size(), 6u);
+  DefineAtributos(pasta / "so-leitura-pro-rec.xml", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ArquivosWin32, MascaraSoNoNomeLongo) {
+  PastaTemporaria pasta;
+  // The 8.3 name of a long name ends in ".XML"; the mask "*.xml*" must look at the long one.
+  EscreveArquivo(pasta / "35190000000000000000-sit.xmlbak", "x");
+  EscreveArquivo(pasta / "recibo.txt", "x");
+  EXPECT_EQ(UnArquivos::ListaArquivos(pasta.Caminho(), "*-sit.xml*"),
+            (std::vector<std::string>{"35190000000000000000-sit.xmlbak"}));
+  EXPECT_TRUE(UnArquivos::ListaArquivos(pasta.Caminho(), "*.xml").empty());
+}
+
+TEST(ArquivosWin32, NomesComAcentosChegamAoSistema) {
+  PastaTemporaria pasta;
+  const std::string pastaAcento = pasta / "Confirmações";
+  ASSERT_TRUE(UnArquivos::CriaPasta(pastaAcento));
+  const std::string arquivo = pastaAcento + "\\São Paulo-sit.xml";
+  ASSERT_TRUE(UnArquivos::GravaArquivo(arquivo, "ç"));
+  EXPECT_TRUE(UnArquivos::ExisteArquivo(arquivo));
+  EXPECT_EQ(UnArquivos::ListaArquivos(pastaAcento, "*-sit.xml"),
+            (std::vector<std::string>{"São Paulo-sit.xml"}));
+  EXPECT_TRUE(UnArquivos::MoveArquivoSubstituindo(arquivo, pastaAcento + "\\Ação.xml"));
+  EXPECT_EQ(UnArquivos::LeArquivo(pastaAcento + "\\Ação.xml", 100), "ç");
+  // A file the ERP holds open for writing can still be read.
+  const HANDLE aberto = CreateFileW(UnTextoLargo::Largo(pastaAcento + "\\Ação.xml").c_str(),
+                                    GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(aberto, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(UnArquivos::LeArquivo(pastaAcento + "\\Ação.xml", 100), "ç");
+  CloseHandle(aberto);
+}
+
+TEST(IniWin32, ArquivoAnsiDoErpEUtf16) {
+  PastaTemporaria pasta;
+  // The ERP writes its files in the workstation's ANSI code page.
+  EscreveArquivo(pasta / "quelvixempresa.ini",
+                 "[IniServidor]\r\nnomearquivo=\\\\SRV\\Dados\\servi\xE7o.ini\r\n");
+  EXPECT_EQ(UnIni::LeIni(pasta / "quelvixempresa.ini", "IniServidor", "nomearquivo", ""),
+            "\\\\SRV\\Dados\\serviço.ini");
+  EXPECT_EQ(UnIni::LeIni(pasta / "falta.ini", "IniServidor", "nomearquivo", "padrão"), "padrão");
+  const std::string utf16("\xFF\xFE[\0D\0]\0\r\0\n\0n\0=\0\xE7\0", 18);
+  EscreveArquivo(pasta / "servidor.ini", utf16);
+  EXPECT_EQ(UnIni::LeIni(pasta / "servidor.ini", "D", "n", ""), "ç");
+}
+
+TEST(ProcessosWin32, ListaTrazONomeDoExecutavelDesteProcesso) {
+  const std::string caminho = UnProcessos::CaminhoExecutavel();
+  ASSERT_TRUE(UnArquivos::ExisteArquivo(caminho));
+  const std::string nome = UnMascara::MaiusculasAscii(NomeDoArquivo(caminho));
+  const auto processos = UnProcessos::ListaProcessos();
+  EXPECT_TRUE(std::any_of(processos.begin(), processos.end(), [&](const std::string& p) {
+    return UnMascara::MaiusculasAscii(NomeDoArquivo(p)) == nome;
+  }));
+}
+
+TEST(ProcessosWin32, ExecutaComParametrosPastaEJanelaOculta) {
+  PastaTemporaria pasta;
+  UnProcessos::PedidoExecucao pedido;
+  pedido.sArquivo = "cmd.exe";
+  pedido.sParametros = "/c echo feito> saida.txt";
+  pedido.sPastaTrabalho = pasta.Caminho();
+  pedido.bOculto = true;
+  ASSERT_TRUE(UnProcessos::Executa(pedido));
+  EXPECT_TRUE(UnJanelasTeste::Espera([&] { return LeTexto(pasta / "saida.txt").size() >= 5; }));
+  EXPECT_EQ(LeTexto(pasta / "saida.txt").substr(0, 5), "feito");
+  pedido.sArquivo = pasta / "falta.exe";
+  pedido.sVerbo = "open";
+  EXPECT_FALSE(UnProcessos::Executa(pedido));
+}
+
+TEST(TravaWin32, AberturaExclusivaEAPastaQueNaoExiste) {
+  PastaTemporaria pasta;
+  UnTrava::Trava primeira, segunda;
+  EXPECT_EQ(primeira.Obtem(pasta / "monitor.lock"), UnTrava::Trava::Resultado::Obtida);
+  EXPECT_EQ(segunda.Obtem(pasta / "monitor.lock"), UnTrava::Trava::Resultado::Ocupada);
+  EXPECT_EQ(segunda.Obtem(pasta / "falta/monitor.lock"), UnTrava::Trava::Resultado::Impossivel);
+  primeira.Libera();
+  EXPECT_EQ(segunda.Obtem(pasta / "monitor.lock"), UnTrava::Trava::Resultado::Obtida);
+}
+
+TEST(AreaTrabalhoWin32, AtalhoNaPastaDoDesktop) {
+  const std::string desktop = UnAreaTrabalho::PastaDesktop();
+  ASSERT_FALSE(desktop.empty());
+  EXPECT_EQ(desktop.back(), '\\');
+  EXPECT_TRUE(UnArquivos::ExistePasta(desktop));
+  PastaTemporaria pasta;
+  const std::string alvo = UnProcessos::CaminhoExecutavel();
+  ASSERT_TRUE(UnAreaTrabalho::CriaAtalho(pasta / "Novo Monitor", alvo, "Monitor"));
+  ASSERT_TRUE(UnArquivos::ExisteArquivo(pasta / "Novo Monitor.lnk"));
+  // Replaced, not refused, when it is already there.
+  EXPECT_TRUE(UnAreaTrabalho::CriaAtalho(pasta / "Novo Monitor", alvo, "Monitor"));
+}
