@@ -68,7 +68,8 @@ bool CopiaDescritor(int entrada, int saida) {
 
 // Copies the bytes and the permission bits; a partial destination is removed.
 bool CopiaConteudo(const std::string& origem, const std::string& destino, bool falhaSeExistir) {
-  Descritor entrada(open(origem.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK opening a pipe waits for a writer; a pipe is refused below anyway.
+  Descritor entrada(open(origem.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (entrada.Valor() < 0) return false;
   struct stat info;
   if (fstat(entrada.Valor(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
