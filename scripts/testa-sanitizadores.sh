@@ -9,7 +9,8 @@ NUCLEOS=$(nproc 2>/dev/null || echo 2)
 CONSTRUCAO="$RAIZ/build-asan"
 
 echo "== Sanitizer build (address + undefined)"
-cmake -S . -B "$CONSTRUCAO" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMONITOR_SANITIZADORES=ON >/dev/null
+cmake -S . -B "$CONSTRUCAO" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMONITOR_SANITIZADORES=ON \
+  -DMONITOR_BENCH=OFF >/dev/null
 cmake --build "$CONSTRUCAO" -j "$NUCLEOS"
 
 # The Firebird libraries are not instrumented; only their own leaks are suppressed.
