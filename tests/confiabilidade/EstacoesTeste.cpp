@@ -224,9 +224,15 @@ TEST(Estacoes, MonitorMortoAQualquerMomentoChegaAoMesmoEstado) {
   InstalacaoTeste referencia;
   ASSERT_EQ(Prepara(referencia), 800);
   Estacao r(referencia, "estacao");
+  using Relogio = std::chrono::steady_clock;
+  Relogio::duration inicioTrabalho{}, trabalho{};
   {
+    const auto partida = Relogio::now();
     auto p = r.Inicia();
+    ASSERT_TRUE(p->EsperaSaida("Lendo Arquivo: ", 30)) << p->Erros();
+    inicioTrabalho = Relogio::now() - partida;
     ASSERT_TRUE(EsperaRetornoVazio(referencia, 120)) << p->Erros();
+    trabalho = Relogio::now() - partida - inicioTrabalho;
     ASSERT_TRUE(p->EsperaSaida("Lotes Processados = ", 10, 2));
     p->Sinal(SIGINT);
     ASSERT_EQ(p->Espera(10), 0);
@@ -235,11 +241,14 @@ TEST(Estacoes, MonitorMortoAQualquerMomentoChegaAoMesmoEstado) {
   InstalacaoTeste interrompida;
   Prepara(interrompida);
   Estacao e(interrompida, "estacao");
+  // Each kill falls somewhere from the start-up to a twentieth of the work into the run, so
+  // twenty of them hit start-up, connection, statements and moves alike.
   std::mt19937 sorteio(20261209);
-  std::uniform_int_distribution<int> momento(200, 2200);
+  std::uniform_int_distribution<long long> momento(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(inicioTrabalho + trabalho / 20).count());
   for (int interrupcao = 0; interrupcao < 20; ++interrupcao) {
     auto p = e.Inicia();
-    std::this_thread::sleep_for(std::chrono::milliseconds(momento(sorteio)));
+    std::this_thread::sleep_for(std::chrono::microseconds(momento(sorteio)));
     p->Sinal(SIGKILL);
     p->Espera(10);
   }
