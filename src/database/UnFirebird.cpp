@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "database/UnClienteFirebird.h"
+#include "platform/UnCodigoAnsi.h"
 
 namespace UnFirebird {
 
@@ -92,7 +93,8 @@ class Comando {
   Comando(const Comando&) = delete;
   Comando& operator=(const Comando&) = delete;
 
-  void Prepara(const std::string& sql) {
+  void Prepara(const std::string& sqlUtf8) {
+    const std::string sql = UnCodigoAnsi::ParaAnsi(sqlUtf8);
     ISC_STATUS_ARRAY status{};
     Ponte vTransacao(*banco_.Transacao().Handle());
     if (cliente_.isc_dsql_prepare(status, vTransacao.Endereco(), &handle_, Tamanho(sql), sql.c_str(),
@@ -278,10 +280,11 @@ std::optional<std::string> ConverteColuna(TIBDatabase& banco, const XSQLVAR& col
   switch (coluna.sqltype & ~1) {
     case SQL_VARYING: {
       const auto iTamanho = static_cast<unsigned short>(LeValor<short>(vDados));
-      return std::string(vDados + 2, iTamanho);
+      return UnCodigoAnsi::DeAnsi(std::string_view(vDados + 2, iTamanho));
     }
     case SQL_TEXT:
-      return RemoveBrancosDireita(std::string(vDados, static_cast<size_t>(coluna.sqllen)));
+      return UnCodigoAnsi::DeAnsi(
+          RemoveBrancosDireita(std::string(vDados, static_cast<size_t>(coluna.sqllen))));
     case SQL_SHORT:
       return FormataEscalado(LeValor<ISC_SHORT>(vDados), coluna.sqlscale);
     case SQL_LONG:
@@ -386,7 +389,8 @@ void TIBDatabase::Conecta() {
   AdicionaParametro(isc_dpb_password, senha_);
   ISC_STATUS_ARRAY status{};
   Ponte vBanco(handle_);
-  if (cliente_->isc_attach_database(status, 0, nome_.c_str(), vBanco.Endereco(),
+  const std::string sNomeAnsi = UnCodigoAnsi::ParaAnsi(nome_);
+  if (cliente_->isc_attach_database(status, 0, sNomeAnsi.c_str(), vBanco.Endereco(),
                                     static_cast<short>(sParametros.size()), sParametros.data()))
     Falha(status);
 }
@@ -443,7 +447,7 @@ void TIBDatabase::Falha(const intptr_t* status) const {
   char vLinha[1024];
   while (cliente_->fb_interpret(vLinha, sizeof vLinha, &vPosicao) > 0) {
     if (!sMensagem.empty()) sMensagem += "\r\n";
-    sMensagem += vLinha;
+    sMensagem += UnCodigoAnsi::DeAnsi(vLinha);
   }
   if (sMensagem.empty())
     sMensagem = "Erro do Firebird " + std::to_string(vCodigos.empty() ? 0 : vCodigos.front()) + ".";
