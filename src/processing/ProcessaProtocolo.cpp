@@ -15,7 +15,8 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
     const std::string atual = lista.FileName();
     const std::string nome = lista.NomeSelecionado();
     it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 27);
-    UnEsperaArquivo::AguardaGravacaoAssentada(atual, [this] { tela.ProcessaMensagens(); });
+    if (!UnEsperaArquivo::AguardaGravacaoAssentada(atual, [this] { tela.ProcessaMensagens(); }))
+      continue;
     if (!UnFuncoesCTe::EhArquivoCTe(atual) || !UnArquivos::ExisteArquivo(atual)) continue;
     doc.Carrega(atual);
     MostraArquivo(nome);

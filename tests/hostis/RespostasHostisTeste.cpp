@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/UnXml.h"
 #include "processamento/CenarioProcessamento.h"
@@ -288,4 +291,53 @@ TEST_F(RespostasHostis, LoteAlemDe32BitsNuncaDaVolta) {
   Passo();
   EXPECT_EQ(Coluna("NO_LOTE_CTE", id), "2147483647");
   EXPECT_TRUE(ExisteArquivo(OK(LOTE_1)));
+}
+
+TEST_F(RespostasHostis, ArvoreMuitoProfundaNaoEstouraAPilha) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  // Three million levels under the root: nothing that reads it may recurse per level.
+  const size_t niveis = 3000000;
+  std::string xml = "<retConsSitCTe xmlns=\"http://www.portalfiscal.inf.br/cte\"><cStat>100</cStat>";
+  xml.reserve(xml.size() + niveis * 7 + 32);
+  for (size_t i = 0; i < niveis; ++i) xml += "<a>";
+  for (size_t i = 0; i < niveis; ++i) xml += "</a>";
+  xml += "</retConsSitCTe>";
+  const std::string nome = R::NomeSituacao(R::CHAVE_1);
+  Resposta(nome, xml);
+  // Status 100 asks for protCTe, which is absent: the reading error stops the pass.
+  PassoFalhaCom("inexistente");
+  EXPECT_TRUE(ExisteArquivo(Retorno(nome)));
+  EXPECT_TRUE(SemGravacao(id));
+}
+
+TEST_F(RespostasHostis, ResultadoQueNuncaTerminaDeSerGravadoNaoPrendeOPasso) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  // A writer that never finishes its processing-result file...
+  const std::string sempre = "351000012345678-pro-rec.xml";
+  EscreveArquivo(Retorno(sempre), R::ResultadoLote("100", R::InfProt{}));
+  std::atomic<bool> parar{false}, escrevendo{true};
+  std::thread escritor([&] {
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!parar && std::chrono::steady_clock::now() < limite) {
+      fs::last_write_time(Retorno(sempre), fs::file_time_type::clock::now());
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    escrevendo = false;
+  });
+  // ...and a finished one after it, of another CT-e, with the event processor behind both.
+  R::InfProt outro;
+  outro.chCTe = R::CHAVE_2;
+  Resposta("351000012345679-pro-rec.xml", R::ResultadoLote("100", outro));
+  Resposta(R::NomeEvento(R::CHAVE_1), R::RetornoEvento(R::InfEvento{}));
+  Passo();
+  const bool aindaEscrevendo = escrevendo;
+  parar = true;
+  escritor.join();
+  EXPECT_TRUE(aindaEscrevendo) << "the pass waited for the writer to give up";
+  EXPECT_TRUE(ExisteArquivo(Retorno(sempre)));
+  EXPECT_TRUE(Nula("CD_ST_CTE", id));
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id), "135");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id2), "100");
+  EXPECT_TRUE(ExisteArquivo(OK("351000012345679-pro-rec.xml")));
 }
