@@ -1,6 +1,7 @@
 #include "platform/UnMascara.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace UnMascara {
 
@@ -53,6 +54,20 @@ bool MenorSemCaixa(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return a.size() < b.size();
   // Names differing only in case still need a fixed order.
   return a < b;
+}
+
+void OrdenaSemCaixa(std::vector<std::string>& nomes) {
+  // Each name is turned to upper case once instead of at every comparison: the list is sorted
+  // again after every file a processor moves, and answer names share long prefixes (the
+  // access keys). Comparing the upper-case text, then the name itself, is MenorSemCaixa.
+  std::vector<std::pair<std::string, std::string>> chaves;
+  chaves.reserve(nomes.size());
+  for (std::string& nome : nomes) {
+    std::string chave = MaiusculasAscii(nome);
+    chaves.emplace_back(std::move(chave), std::move(nome));
+  }
+  std::sort(chaves.begin(), chaves.end());
+  for (size_t i = 0; i < nomes.size(); ++i) nomes[i] = std::move(chaves[i].second);
 }
 
 }  // namespace UnMascara

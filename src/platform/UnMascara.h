@@ -3,6 +3,7 @@
 // character, letters compared without regard to case.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace UnMascara {
 
@@ -11,5 +12,7 @@ bool CombinaMascara(std::string_view nome, std::string_view mascara);
 std::string MaiusculasAscii(std::string_view texto);
 // Ascending order, letters compared without regard to case.
 bool MenorSemCaixa(std::string_view a, std::string_view b);
+// Sorts names in the order of MenorSemCaixa.
+void OrdenaSemCaixa(std::vector<std::string>& nomes);
 
 }  // namespace UnMascara

@@ -210,9 +210,7 @@ std::vector<std::string> ListaArquivos(const std::string& pasta, const std::stri
     // A link to a plain file counts as the file; the file system may not tell the type.
     return ExisteArquivo(pasta + '/' + entrada->d_name);
   });
-  std::sort(nomes.begin(), nomes.end(), [](const std::string& a, const std::string& b) {
-    return UnMascara::MenorSemCaixa(a, b);
-  });
+  UnMascara::OrdenaSemCaixa(nomes);
   return nomes;
 }
 

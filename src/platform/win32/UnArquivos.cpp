@@ -177,9 +177,7 @@ std::vector<std::string> ListaArquivos(const std::string& pasta, const std::stri
   auto nomes = LeNomes(pasta, mascara, [](DWORD atributos) {
     return !(atributos & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
   });
-  std::sort(nomes.begin(), nomes.end(), [](const std::string& a, const std::string& b) {
-    return UnMascara::MenorSemCaixa(a, b);
-  });
+  UnMascara::OrdenaSemCaixa(nomes);
   return nomes;
 }
 
