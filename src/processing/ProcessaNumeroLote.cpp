@@ -58,7 +58,8 @@ void TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                      : UnComandosSql::MontaGravaStatusRecibo(recibo.sStatus,
                                                                              it_iID_CTe));
   if (recibo.sStatus == "103") {
-    MoveSucesso(lista, caminho, 12);
+    // The lot file's own move follows at once and reads the folder again.
+    MoveSucesso(lista, caminho, 12, false);
     ++iConfirmacaoRecebida;
     ++iPedidosGerados;
   } else {

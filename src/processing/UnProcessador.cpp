@@ -55,10 +55,12 @@ void TMonitorCTe::RegistraArquivo(const std::string& caminho, const std::string&
                " | id_cte " + (id ? std::to_string(id) : std::string("-")));
 }
 
-void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo) {
+void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo,
+                              bool atualizaLista) {
   if (UnArquivos::MoveArquivoSubstituindo(
           atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual)))
     RegistraArquivo(atual, "OK", it_iID_CTe);
+  if (!atualizaLista) return;
   lista.Update();
   if (!lista.Items.empty()) lista.ItemIndex = 0;
 }
