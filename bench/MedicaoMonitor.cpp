@@ -2,6 +2,9 @@
 // wait before processing-result files, memory, start-up and idle CPU. Each cost is set beside
 // its floor, the same unavoidable work done straight with the database client and the file
 // system in the same run. Prints a table and one "BENCH" line per figure.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "TelaMedicao.h"
+#include "platform/UnArquivos.h"
 #include "UnCenarioMedicao.h"
 #include "UnConexaoDireta.h"
 #include "UnPisoDireto.h"
@@ -28,22 +32,25 @@
 
 namespace fs = std::filesystem;
 using UnCenarioMedicao::Cenario;
-using UnCenarioMedicao::CTeMedicao;
-using UnCenarioMedicao::TipoResposta;
+using UnRespostasMedicao::CTeMedicao;
+using UnRespostasMedicao::TipoResposta;
 using UnProcessoMedicao::ProcessoMonitor;
 using UnProcessoMedicao::Relogio;
 
 namespace {
 
 struct Opcoes {
-  std::set<std::string> medicoes{"rss_ocioso", "passo", "vazao", "protocolo",
-                                 "partida",    "cpu",   "memoria"};
+  std::set<std::string> medicoes{"rss_ocioso", "passo", "listagem", "vazao",
+                                 "protocolo",  "partida", "cpu",     "memoria"};
   int iPassos = 30;
   int iRespostas = 1000;
   int iRodadas = 3;
   int iRespostasMemoria = 10000;
   int iPartidas = 10;
   int iSegundosCpu = 60;
+  // Forced writes are the database's default, as an ERP database has them; the throughput is
+  // also measured without them, where the database's work no longer hides the monitor's.
+  std::vector<bool> escritasVazao{true, false};
 };
 
 // One row of the final table; the same figure was printed as a BENCH line when measured.
@@ -97,10 +104,12 @@ void Exige(bool condicao, const std::string& texto) {
 
 int64_t RssProprioKiB() { return UnProcessoMedicao::LeStatusKiB(getpid(), "VmRSS"); }
 
-// The monitor of the test installation, as the console program builds it, on a silent screen.
+// The monitor of the test installation, as the console program builds it (its activity log
+// included), on a silent screen.
 std::unique_ptr<TMonitorCTe> CriaMonitor(const InstalacaoTeste& inst, UnTela::Tela& tela) {
   auto monitor = std::make_unique<TMonitorCTe>(tela);
   monitor->sCaminhoExecutavel = inst.sExecutavel;
+  monitor->Log.Inicia(inst.sPastaErp);
   monitor->sEnderecoSite = "http://127.0.0.1:9";
   monitor->Executa = [](const UnProcessos::PedidoExecucao&) { return false; };
   monitor->ConectaBancoDados(monitor->RetornaNomeBanco());
@@ -112,7 +121,7 @@ ConexaoDireta CriaPiso(const Cenario& c) { return ConexaoDireta(c.inst.banco->No
 // ---------------------------------------------------------------------------------------------
 
 void MedeRssOcioso(const Opcoes&) {
-  Cenario c(10);
+  Cenario c(10, true);
   c.CriaPastas();
   TelaMedicao tela;
   auto m = CriaMonitor(c.inst, tela);
@@ -132,7 +141,7 @@ void MedeRssOcioso(const Opcoes&) {
 
 void MedePassoOcioso(const Opcoes& o) {
   for (int empresas : {1, 10, 100}) {
-    Cenario c(empresas);
+    Cenario c(empresas, true);
     c.CriaPastas();
     TelaMedicao tela;
     auto m = CriaMonitor(c.inst, tela);
@@ -175,48 +184,85 @@ int64_t LinhasGravadas(const Cenario& c, TipoResposta tipo, const std::vector<CT
 }
 
 void MedeVazao(const Opcoes& o) {
-  Cenario c(1);
-  c.CriaPastas();
-  TelaMedicao tela;
-  auto m = CriaMonitor(c.inst, tela);
-  ConexaoDireta piso = CriaPiso(c);
-  const int n = o.iRespostas;
-  for (TipoResposta tipo : {TipoResposta::Situacao, TipoResposta::Evento, TipoResposta::NumeroLote}) {
-    std::vector<double> tm, tp;
-    for (int rodada = 0; rodada < o.iRodadas; ++rodada) {
-      const auto monitor = [&] {
-        const auto ctes = c.AdicionaCTes(n);
-        c.EscreveRespostas(tipo, ctes);
-        const int32_t antes = m->iCTeAutorizada + m->iCTeCancelada + m->iLotesProcessados;
-        const int32_t recibosAntes = m->iConfirmacaoRecebida;
-        tm.push_back(MedeSegundos([&] { m->ProcessaEmpresas(); }));
-        Exige(m->iCTeAutorizada + m->iCTeCancelada + m->iLotesProcessados - antes == n &&
-                  m->iConfirmacaoErro == 0 && tela.iCiclosParados == 0,
-              "the monitor took every answer the success way");
-        Exige(tipo != TipoResposta::NumeroLote || m->iConfirmacaoRecebida - recibosAntes == n,
-              "the monitor recorded every receipt");
-        Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "Retorno emptied by the monitor");
-        Exige(LinhasGravadas(c, tipo, ctes) == n, "the monitor wrote every row");
-      };
-      const auto chao = [&] {
-        const auto ctes = c.AdicionaCTes(n);
-        c.EscreveRespostas(tipo, ctes);
-        tp.push_back(MedeSegundos([&] { UnPisoDireto::PassoRespostas(piso, c, tipo, ctes); }));
-        Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "Retorno emptied by the floor");
-        Exige(LinhasGravadas(c, tipo, ctes) == n, "the floor wrote every row");
-      };
-      if (rodada % 2) { chao(); monitor(); } else { monitor(); chao(); }
+  for (bool escritaForcada : o.escritasVazao) {
+    Cenario c(1, escritaForcada);
+    c.CriaPastas();
+    TelaMedicao tela;
+    auto m = CriaMonitor(c.inst, tela);
+    ConexaoDireta piso = CriaPiso(c);
+    const int n = o.iRespostas;
+    const std::string escrita = escritaForcada ? "on" : "off";
+    for (TipoResposta tipo : {TipoResposta::Situacao, TipoResposta::Evento, TipoResposta::NumeroLote}) {
+      std::vector<double> tm, tp, tr;
+      for (int rodada = 0; rodada < o.iRodadas; ++rodada) {
+        const auto monitor = [&] {
+          const auto ctes = c.AdicionaCTes(n);
+          c.EscreveRespostas(tipo, ctes);
+          const int32_t antes = m->iCTeAutorizada + m->iCTeCancelada + m->iLotesProcessados;
+          const int32_t recibosAntes = m->iConfirmacaoRecebida;
+          tm.push_back(MedeSegundos([&] { m->ProcessaEmpresas(); }));
+          Exige(m->iCTeAutorizada + m->iCTeCancelada + m->iLotesProcessados - antes == n &&
+                    m->iConfirmacaoErro == 0 && tela.iCiclosParados == 0,
+                "the monitor took every answer the success way");
+          Exige(tipo != TipoResposta::NumeroLote || m->iConfirmacaoRecebida - recibosAntes == n,
+                "the monitor recorded every receipt");
+          Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "Retorno emptied by the monitor");
+          Exige(LinhasGravadas(c, tipo, ctes) == n, "the monitor wrote every row");
+        };
+        const auto chao = [&](bool relista, std::vector<double>& tempos) {
+          const auto ctes = c.AdicionaCTes(n);
+          c.EscreveRespostas(tipo, ctes);
+          tempos.push_back(MedeSegundos(
+              [&] { UnPisoDireto::PassoRespostas(piso, c.Retorno(), c.RetornoOK(), tipo, ctes, relista); }));
+          Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0, "Retorno emptied by the floor");
+          Exige(LinhasGravadas(c, tipo, ctes) == n, "the floor wrote every row");
+        };
+        if (rodada % 2) {
+          chao(false, tp);
+          chao(true, tr);
+          monitor();
+        } else {
+          monitor();
+          chao(false, tp);
+          chao(true, tr);
+        }
+      }
+      const double fpsM = n / Mediana(tm), fpsP = n / Mediana(tp), fpsR = n / Mediana(tr);
+      const std::string parametros = std::string("kind=") + UnRespostasMedicao::NomeTipo(tipo) +
+                                     " forced_writes=" + escrita + " answers=" + std::to_string(n) +
+                                     " rounds=" + std::to_string(o.iRodadas);
+      Registra({"throughput_files_per_s", parametros, Numero(fpsM, 1), Numero(fpsP, 1),
+                Numero(fpsM / fpsP), ">=0.7", fpsM / fpsP >= 0.7 ? "yes" : "no"});
+      // The floor that also lists the folder again after every move, as the processors must.
+      Registra({"throughput_vs_relisting_floor", parametros, Numero(fpsM, 1), Numero(fpsR, 1),
+                Numero(fpsM / fpsR), "", ""});
     }
-    const double fpsM = n / Mediana(tm), fpsP = n / Mediana(tp), razao = fpsM / fpsP;
-    Registra({"throughput_files_per_s",
-              std::string("kind=") + UnCenarioMedicao::NomeTipo(tipo) + " answers=" + std::to_string(n) +
-                  " rounds=" + std::to_string(o.iRodadas),
-              Numero(fpsM, 1), Numero(fpsP, 1), Numero(razao), ">=0.7", razao >= 0.7 ? "yes" : "no"});
   }
 }
 
+// One refresh of a processor's list over a Retorno folder holding `--answers` answers: the
+// platform's listing beside the floor's readdir, fnmatch and strcasecmp sort.
+void MedeListagem(const Opcoes& o) {
+  Cenario c(1, true);
+  c.CriaPastas();
+  c.EscreveRespostas(TipoResposta::Situacao, c.AdicionaCTes(o.iRespostas));
+  const std::string pasta = c.Retorno().substr(0, c.Retorno().size() - 1);
+  const std::string mascara = UnRespostasMedicao::MascaraTipo(TipoResposta::Situacao);
+  std::vector<double> tm, tp;
+  for (int i = 0; i < 4 * o.iPassos; ++i) {
+    tm.push_back(MedeSegundos([&] {
+      Exige(UnArquivos::ListaArquivos(pasta, mascara).size() == static_cast<size_t>(o.iRespostas),
+            "the listing holds every answer");
+    }));
+    tp.push_back(MedeSegundos([&] { UnPisoDireto::ListaPasta(pasta, mascara); }));
+  }
+  const double msM = Mediana(tm) * 1000, msP = Mediana(tp) * 1000;
+  Registra({"listing_ms", "files=" + std::to_string(o.iRespostas) + " runs=" + std::to_string(4 * o.iPassos),
+            Numero(msM, 3), Numero(msP, 3), Numero(msM / msP), "", ""});
+}
+
 void MedeProtocolo(const Opcoes&) {
-  Cenario c(1);
+  Cenario c(1, true);
   c.CriaPastas();
   TelaMedicao tela;
   auto m = CriaMonitor(c.inst, tela);
@@ -263,7 +309,7 @@ struct ProgramaReal {
 double Milissegundos(Relogio::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 void MedePartida(const Opcoes& o) {
-  Cenario c(1);
+  Cenario c(1, true);
   c.CriaPastas();
   ProgramaReal programa(c);
   std::vector<double> primeiraLinha, fimPasso;
@@ -285,7 +331,7 @@ void MedePartida(const Opcoes& o) {
 }
 
 void MedeCpu(const Opcoes& o) {
-  Cenario c(10);
+  Cenario c(10, true);
   c.CriaPastas();
   ProgramaReal programa(c);
   PastaTemporaria pastaErp;
@@ -310,37 +356,73 @@ void MedeCpu(const Opcoes& o) {
             std::to_string(rss)));
 }
 
-void MedeMemoria(const Opcoes& o) {
-  Cenario c(1);
-  c.CriaPastas();
-  const auto ctes = c.AdicionaCTes(o.iRespostasMemoria);
+bool ServidorDisponivel() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in endereco{};
+  endereco.sin_family = AF_INET;
+  endereco.sin_port = htons(3050);
+  endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool conectou = connect(fd, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
+  close(fd);
+  return conectou;
+}
+
+// Writes one answer per CT-e, the three kinds in turn.
+int EscreveRespostasMistas(const Cenario& c, const std::vector<CTeMedicao>& ctes) {
   std::vector<CTeMedicao> porTipo[3];
   for (size_t i = 0; i < ctes.size(); ++i) porTipo[i % 3].push_back(ctes[i]);
   c.EscreveRespostas(TipoResposta::Situacao, porTipo[0]);
   c.EscreveRespostas(TipoResposta::Evento, porTipo[1]);
   c.EscreveRespostas(TipoResposta::NumeroLote, porTipo[2]);
-  const int arquivos = UnCenarioMedicao::QuantidadeArquivos(c.Retorno());
-  ProgramaReal programa(c);
-  PastaTemporaria pastaErp;
-  ErpSubstituto erp(pastaErp.Caminho(), "quelvixEmpresa.exe");
-  auto p = programa.Inicia();
-  // The start-up pass takes every answer; its counters line comes when Retorno is empty.
-  Relogio::time_point fim;
-  Exige(p->EsperaContadores(2, std::chrono::minutes(30), &fim), "monitor-cte ended the pass");
-  const int64_t pico = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmHWM");
-  const int64_t rss = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmRSS");
-  const double segundos = std::chrono::duration<double>(fim - p->Inicio()).count();
-  p->Encerra();
-  Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0 &&
-            UnCenarioMedicao::QuantidadeArquivos(c.RetornoOK()) == arquivos,
-        "monitor-cte moved every answer to Retorno/OK");
-  const double mib = static_cast<double>(pico) / 1024;
-  const std::string parametros = "answers=" + std::to_string(ctes.size()) +
-                                 " files=" + std::to_string(arquivos) + " where=monitor-cte";
-  Registra({"peak_rss_mib", parametros, Numero(mib, 1), "", "", "<20", mib < 20 ? "yes" : "no"});
-  Registra(Valor("rss_after_run_mib", parametros, Numero(static_cast<double>(rss) / 1024, 1)));
-  Registra(Valor("large_pass_files_per_s", parametros + " seconds=" + Numero(segundos, 1),
-            Numero(arquivos / segundos, 1)));
+  return UnCenarioMedicao::QuantidadeArquivos(c.Retorno());
+}
+
+// The peak resident set of monitor-cte over one pass that takes every answer, and beside it
+// that of the memory floor doing the same statements and moves for a second set of answers.
+// Forced writes are off: they change how long the run takes, not what the process holds.
+void MedeMemoria(const Opcoes& o) {
+  for (bool servidor : {false, true}) {
+    const std::string banco = servidor ? "server" : "embedded";
+    if (servidor && !ServidorDisponivel()) {
+      std::cout << "BENCH peak_rss_mib database=server skipped: no Firebird server on 127.0.0.1:3050"
+                << std::endl;
+      continue;
+    }
+    Cenario c(1, false, servidor);
+    c.CriaPastas();
+    const int arquivos = EscreveRespostasMistas(c, c.AdicionaCTes(o.iRespostasMemoria));
+    ProgramaReal programa(c);
+    PastaTemporaria pastaErp;
+    ErpSubstituto erp(pastaErp.Caminho(), "quelvixEmpresa.exe");
+    auto p = programa.Inicia();
+    // The start-up pass takes every answer; its counters line comes when Retorno is empty.
+    Relogio::time_point fim;
+    Exige(p->EsperaContadores(2, std::chrono::minutes(30), &fim), "monitor-cte ended the pass");
+    const int64_t pico = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmHWM");
+    const double segundos = std::chrono::duration<double>(fim - p->Inicio()).count();
+    p->Encerra();
+    Exige(UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0 &&
+              UnCenarioMedicao::QuantidadeArquivos(c.RetornoOK()) == arquivos,
+          "monitor-cte moved every answer to Retorno/OK");
+
+    Exige(EscreveRespostasMistas(c, c.AdicionaCTes(o.iRespostasMemoria)) == arquivos,
+          "the floor's answers written");
+    ProcessoMonitor piso(MEDICAO_PISO_MEMORIA, {}, c.inst.pasta / "erros-piso.txt",
+                         {c.inst.banco->Nome(), c.Retorno(), c.RetornoOK()});
+    Exige(piso.EsperaFim() == 0 && UnCenarioMedicao::QuantidadeArquivos(c.Retorno()) == 0,
+          "the memory floor took every answer");
+    const std::string linha = piso.UltimaLinha();
+    Exige(linha.rfind("VmHWM_kB ", 0) == 0, "the memory floor reported its peak");
+    const int64_t picoPiso = std::stoll(linha.substr(9));
+
+    const double mib = static_cast<double>(pico) / 1024, mibPiso = static_cast<double>(picoPiso) / 1024;
+    const std::string parametros = "database=" + banco + " answers=" + std::to_string(o.iRespostasMemoria) +
+                                   " files=" + std::to_string(arquivos) + " forced_writes=off";
+    Registra({"peak_rss_mib", parametros, Numero(mib, 1), Numero(mibPiso, 1), Numero(mib / mibPiso),
+              "<20", mib < 20 ? "yes" : "no"});
+    Registra(Valor("large_pass_files_per_s", parametros + " seconds=" + Numero(segundos, 1),
+                   Numero(arquivos / segundos, 1)));
+  }
 }
 
 void MostraTabela() {
@@ -390,11 +472,18 @@ Opcoes LeOpcoes(int argc, char** argv) {
       o.iPartidas = Inteiro(valor);
     } else if (nome == "--cpu-seconds") {
       o.iSegundosCpu = Inteiro(valor);
+    } else if (nome == "--throughput-writes") {
+      o.escritasVazao.clear();
+      std::istringstream s(valor);
+      for (std::string m; std::getline(s, m, ',');) {
+        if (m != "on" && m != "off") throw std::runtime_error("--throughput-writes takes on,off");
+        o.escritasVazao.push_back(m == "on");
+      }
     } else {
       throw std::runtime_error(
-          "usage: medicao_monitor [--only=rss_ocioso,passo,vazao,protocolo,partida,cpu,memoria]"
+          "usage: medicao_monitor [--only=rss_ocioso,passo,listagem,vazao,protocolo,partida,cpu,memoria]"
           " [--passes=30] [--answers=1000] [--rounds=3] [--memory-answers=10000] [--starts=10]"
-          " [--cpu-seconds=60]");
+          " [--cpu-seconds=60] [--throughput-writes=on,off]");
     }
   }
   return o;
@@ -406,7 +495,8 @@ int main(int argc, char** argv) {
   try {
     const Opcoes o = LeOpcoes(argc, argv);
     const std::pair<const char*, void (*)(const Opcoes&)> medicoes[] = {
-        {"rss_ocioso", MedeRssOcioso}, {"passo", MedePassoOcioso}, {"vazao", MedeVazao},
+        {"rss_ocioso", MedeRssOcioso}, {"passo", MedePassoOcioso}, {"listagem", MedeListagem},
+        {"vazao", MedeVazao},
         {"protocolo", MedeProtocolo},  {"partida", MedePartida},   {"cpu", MedeCpu},
         {"memoria", MedeMemoria}};
     for (const auto& [nome, mede] : medicoes)

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "UnConexaoDireta.h"
 #include "database/UnFirebird.h"
 #include "processing/UnFuncoesCTe.h"
 #include "suporte/RespostasTeste.h"
@@ -10,6 +11,8 @@
 namespace fs = std::filesystem;
 
 namespace UnCenarioMedicao {
+
+using namespace UnRespostasMedicao;
 
 namespace {
 
@@ -31,16 +34,9 @@ void EscreveComIdade(const std::string& caminho, const std::string& conteudo, in
 
 }  // namespace
 
-const char* NomeTipo(TipoResposta tipo) {
-  switch (tipo) {
-    case TipoResposta::Situacao: return "situacao";
-    case TipoResposta::Evento: return "evento";
-    case TipoResposta::NumeroLote: return "numero_lote";
-  }
-  return "";
-}
-
-Cenario::Cenario(int empresas) {
+Cenario::Cenario(int empresas, bool escritaForcada, bool servidor) : inst(servidor) {
+  if (!escritaForcada)
+    ConexaoDireta::DefineEscritaForcada(inst.banco->Nome(), "sysdba", "tollbrisk", false);
   // The look-ups of the processors by key, and by document number and numeric code, find
   // their row through an index, so the database work the floor shares stays small and the
   // monitor's own cost shows.
@@ -81,21 +77,6 @@ std::vector<CTeMedicao> Cenario::AdicionaCTes(int quantidade) {
 
 void Cenario::CriaPastas() const {
   for (const std::string& cnpj : sCnpjs) UnFuncoesCTe::CriaPastasCTe(inst.sRaizCTe, cnpj);
-}
-
-std::string NomeResposta(TipoResposta tipo, const CTeMedicao& cte) {
-  switch (tipo) {
-    case TipoResposta::Situacao: return RespostasTeste::NomeSituacao(cte.sChave);
-    case TipoResposta::Evento: return RespostasTeste::NomeEvento(cte.sChave);
-    case TipoResposta::NumeroLote: return RespostasTeste::NomeNumeroLote(cte.sChave);
-  }
-  return "";
-}
-
-std::string NomeRecibo(const CTeMedicao& cte) { return Zeros(cte.iLote, 15) + "-rec.xml"; }
-
-std::string NomeResultadoLote(const CTeMedicao& cte) {
-  return Zeros(cte.iLote, 15) + "-pro-rec.xml";
 }
 
 void Cenario::EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>& ctes) const {

@@ -6,33 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "UnRespostasMedicao.h"
 #include "suporte/InstalacaoTeste.h"
 
 namespace UnCenarioMedicao {
 
-// One CT-e of the ERP as the scenario created it.
-struct CTeMedicao {
-  int32_t iId = 0;
-  std::string sChave;  // the 44 digits
-  int32_t iLote = 0;   // the lot number its lot-number file carries
-};
-
-// The three kinds of answer measured for throughput.
-enum class TipoResposta { Situacao, Evento, NumeroLote };
-const char* NomeTipo(TipoResposta tipo);
-
-// Fixed values the answer files carry, so the floor can write the same statements.
-inline const std::string DATA_AUTORIZACAO = "2012-06-05T10:11:12";
-inline const std::string PROTOCOLO_AUTORIZACAO = "135120000012345";
-inline const std::string DATA_EVENTO = "2013-05-21T10:20:30-03:00";
-inline const std::string PROTOCOLO_EVENTO = "135130000054321";
-inline const std::string RECIBO = "351000012345678";
-inline const std::string DATA_RECIBO = "2012-06-05T10:11:12";
-inline const std::string TEMPO_MEDIO = "1";
+using UnRespostasMedicao::CTeMedicao;
+using UnRespostasMedicao::TipoResposta;
 
 class Cenario {
  public:
-  explicit Cenario(int empresas);
+  // `escritaForcada` false turns the database's synchronous writes off, so its work shrinks
+  // and the monitor's own cost weighs more in the figures. With `servidor` the database is
+  // reached through the Firebird server on 127.0.0.1 instead of the embedded engine.
+  Cenario(int empresas, bool escritaForcada, bool servidor = false);
 
   InstalacaoTeste inst;
   std::vector<std::string> sCnpjs;  // in the order they were added
@@ -56,11 +43,6 @@ class Cenario {
  private:
   int iProximoDocumento_ = 1;
 };
-
-// Names of the answer files of a CT-e.
-std::string NomeResposta(TipoResposta tipo, const CTeMedicao& cte);
-std::string NomeRecibo(const CTeMedicao& cte);
-std::string NomeResultadoLote(const CTeMedicao& cte);
 
 // Plain files in a folder (sub-folders not counted).
 int QuantidadeArquivos(const std::string& pasta);

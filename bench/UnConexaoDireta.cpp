@@ -51,10 +51,7 @@ std::string TextoColuna(const XSQLVAR& coluna) {
   }
 }
 
-}  // namespace
-
-ConexaoDireta::ConexaoDireta(const std::string& banco, const std::string& usuario,
-                             const std::string& senha) {
+std::string ParametrosUsuario(const std::string& usuario, const std::string& senha) {
   std::string dpb(1, static_cast<char>(isc_dpb_version1));
   for (const auto& [codigo, valor] : {std::pair{isc_dpb_user_name, usuario},
                                       std::pair{isc_dpb_password, senha}}) {
@@ -62,6 +59,25 @@ ConexaoDireta::ConexaoDireta(const std::string& banco, const std::string& usuari
     dpb += static_cast<char>(valor.size());
     dpb += valor;
   }
+  return dpb;
+}
+
+}  // namespace
+
+ConexaoDireta::ConexaoDireta(const std::string& banco, const std::string& usuario,
+                             const std::string& senha)
+    : ConexaoDireta(banco, ParametrosUsuario(usuario, senha)) {}
+
+void ConexaoDireta::DefineEscritaForcada(const std::string& banco, const std::string& usuario,
+                                         const std::string& senha, bool forcada) {
+  std::string dpb = ParametrosUsuario(usuario, senha);
+  dpb += static_cast<char>(isc_dpb_force_write);
+  dpb += static_cast<char>(1);
+  dpb += static_cast<char>(forcada ? 1 : 0);
+  ConexaoDireta conexao(banco, dpb);
+}
+
+ConexaoDireta::ConexaoDireta(const std::string& banco, const std::string& dpb) {
   ISC_STATUS_ARRAY status{};
   if (isc_attach_database(status, 0, banco.c_str(), &banco_, static_cast<short>(dpb.size()),
                           dpb.data()))

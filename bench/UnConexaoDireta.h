@@ -10,6 +10,9 @@
 class ConexaoDireta {
  public:
   ConexaoDireta(const std::string& banco, const std::string& usuario, const std::string& senha);
+  // Turns the database's forced (synchronous) writes on or off; the setting stays in the file.
+  static void DefineEscritaForcada(const std::string& banco, const std::string& usuario,
+                                   const std::string& senha, bool forcada);
   ~ConexaoDireta();
   ConexaoDireta(const ConexaoDireta&) = delete;
   ConexaoDireta& operator=(const ConexaoDireta&) = delete;
@@ -26,6 +29,7 @@ class ConexaoDireta {
  private:
   [[noreturn]] void Falha(const ISC_STATUS* status) const;
   void Prepara(const std::string& sql);
+  ConexaoDireta(const std::string& banco, const std::string& dpb);
 
   isc_db_handle banco_{};
   isc_tr_handle transacao_{};

@@ -15,8 +15,7 @@
 
 namespace UnPisoDireto {
 
-using UnCenarioMedicao::CTeMedicao;
-using UnCenarioMedicao::TipoResposta;
+using namespace UnRespostasMedicao;
 
 const std::vector<std::string> MASCARAS = {
     "CTe*-num-lot.xml*", "*-pro-rec.xml*", "CTe*-eve.xml*", "*-sit.xml*",       "*-rec.err*",
@@ -88,27 +87,27 @@ size_t PassoOcioso(ConexaoDireta& banco) {
   return vistos;
 }
 
-void PassoRespostas(ConexaoDireta& banco, const UnCenarioMedicao::Cenario& cenario,
-                    TipoResposta tipo, const std::vector<CTeMedicao>& ctes) {
+void PassoRespostas(ConexaoDireta& banco, const std::string& retorno, const std::string& ok,
+                    TipoResposta tipo, const std::vector<CTeMedicao>& ctes, bool relista) {
   using UnFuncoesCTe::TextoData;
-  const std::string retorno = cenario.Retorno();
-  const std::string ok = cenario.RetornoOK();
-  const size_t listados = ListaPasta(retorno.substr(0, retorno.size() - 1),
-                                     MASCARAS[tipo == TipoResposta::NumeroLote ? 0
-                                              : tipo == TipoResposta::Evento   ? 2
-                                                                                : 3])
-                              .size();
+  const std::string pasta = retorno.substr(0, retorno.size() - 1);
+  const std::string mascara = MascaraTipo(tipo);
+  const size_t listados = ListaPasta(pasta, mascara).size();
   if (listados != ctes.size()) throw std::runtime_error("floor: answers missing in Retorno");
+  const auto move = [&](const std::string& nome) {
+    Move(retorno + nome, ok + nome);
+    if (relista) ListaPasta(pasta, mascara);
+  };
   for (const CTeMedicao& cte : ctes) {
-    const std::string nome = UnCenarioMedicao::NomeResposta(tipo, cte);
+    const std::string nome = UnRespostasMedicao::NomeResposta(tipo, cte);
     switch (tipo) {
       case TipoResposta::Situacao: {
         const int32_t id = PesquisaId(banco, UnComandosSql::MontaPesquisaChave(ChaveGravada(cte)));
         UnLeituraRespostas::ProtocoloLido protocolo;
         protocolo.sChave = cte.sChave;
-        protocolo.sDataProcessamento = TextoData(UnCenarioMedicao::DATA_AUTORIZACAO);
+        protocolo.sDataProcessamento = TextoData(UnRespostasMedicao::DATA_AUTORIZACAO);
         protocolo.sStatus = "100";
-        protocolo.sProtocolo = UnCenarioMedicao::PROTOCOLO_AUTORIZACAO;
+        protocolo.sProtocolo = UnRespostasMedicao::PROTOCOLO_AUTORIZACAO;
         Altera(banco, UnComandosSql::MontaGravaAutorizacaoSituacao("100", protocolo, id));
         break;
       }
@@ -116,9 +115,9 @@ void PassoRespostas(ConexaoDireta& banco, const UnCenarioMedicao::Cenario& cenar
         const int32_t id = PesquisaId(banco, UnComandosSql::MontaPesquisaChave(ChaveGravada(cte)));
         UnLeituraRespostas::EventoLido evento;
         evento.sChave = cte.sChave;
-        evento.sDataRegistro = TextoData(UnCenarioMedicao::DATA_EVENTO);
+        evento.sDataRegistro = TextoData(UnRespostasMedicao::DATA_EVENTO);
         evento.sStatus = "135";
-        evento.sProtocolo = UnCenarioMedicao::PROTOCOLO_EVENTO;
+        evento.sProtocolo = UnRespostasMedicao::PROTOCOLO_EVENTO;
         evento.sTipo = UnLeituraRespostas::EVENTO_CANCELAMENTO;
         Altera(banco, UnComandosSql::MontaGravaCancelamentoEvento(evento, id));
         break;
@@ -130,16 +129,15 @@ void PassoRespostas(ConexaoDireta& banco, const UnCenarioMedicao::Cenario& cenar
         UnLeituraRespostas::ReciboLido recibo;
         recibo.sStatus = "103";
         recibo.bTemInfRec = true;
-        recibo.sRecibo = UnCenarioMedicao::RECIBO;
-        recibo.sDataRecebimento = TextoData(UnCenarioMedicao::DATA_RECIBO);
-        recibo.sTempoMedio = UnCenarioMedicao::TEMPO_MEDIO;
+        recibo.sRecibo = UnRespostasMedicao::RECIBO;
+        recibo.sDataRecebimento = TextoData(UnRespostasMedicao::DATA_RECIBO);
+        recibo.sTempoMedio = UnRespostasMedicao::TEMPO_MEDIO;
         Altera(banco, UnComandosSql::MontaGravaRecibo(recibo, id));
-        const std::string nomeRecibo = UnCenarioMedicao::NomeRecibo(cte);
-        Move(retorno + nomeRecibo, ok + nomeRecibo);
+        move(UnRespostasMedicao::NomeRecibo(cte));
         break;
       }
     }
-    Move(retorno + nome, ok + nome);
+    move(nome);
   }
   banco.Confirma();
 }

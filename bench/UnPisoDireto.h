@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "UnCenarioMedicao.h"
 #include "UnConexaoDireta.h"
+#include "UnRespostasMedicao.h"
 
 namespace UnPisoDireto {
 
@@ -19,10 +19,12 @@ std::vector<std::string> ListaPasta(const std::string& pasta, const std::string&
 // and the ten listings of its Retorno folder, then the hard commit. Returns the files seen.
 size_t PassoOcioso(ConexaoDireta& banco);
 
-// The statements and moves of one pass over the answers of `tipo` for `ctes`: the same
-// texts, each change followed by " commit retain", each file renamed into Retorno/OK.
-void PassoRespostas(ConexaoDireta& banco, const UnCenarioMedicao::Cenario& cenario,
-                    UnCenarioMedicao::TipoResposta tipo,
-                    const std::vector<UnCenarioMedicao::CTeMedicao>& ctes);
+// The statements and moves of one pass over the answers of `tipo` for `ctes` lying in
+// `retorno` (ending with a separator): the same texts, each change followed by
+// " commit retain", each file renamed into `ok`. With `relista` the folder is listed again
+// after every move, as the processors refresh their list.
+void PassoRespostas(ConexaoDireta& banco, const std::string& retorno, const std::string& ok,
+                    UnRespostasMedicao::TipoResposta tipo,
+                    const std::vector<UnRespostasMedicao::CTeMedicao>& ctes, bool relista);
 
 }  // namespace UnPisoDireto

@@ -22,7 +22,8 @@ const std::string LINHA_CONTADORES = "Lotes Processados = ";
 
 ProcessoMonitor::ProcessoMonitor(const std::string& programa,
                                  const std::map<std::string, std::string>& ambiente,
-                                 const std::string& arquivoErros) {
+                                 const std::string& arquivoErros,
+                                 const std::vector<std::string>& argumentos) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string entrada = *e;
@@ -32,8 +33,11 @@ ProcessoMonitor::ProcessoMonitor(const std::string& programa,
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
-  std::string nome = programa;
-  char* argv[] = {nome.data(), nullptr};
+  std::vector<std::string> args{programa};
+  args.insert(args.end(), argumentos.begin(), argumentos.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
 
   int tubo[2];
   if (pipe2(tubo, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -44,7 +48,7 @@ ProcessoMonitor::ProcessoMonitor(const std::string& programa,
   posix_spawn_file_actions_addopen(&acoes, 2, arquivoErros.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   inicio_ = Relogio::now();
-  const int erro = posix_spawn(&pid_, programa.c_str(), &acoes, nullptr, argv, envp.data());
+  const int erro = posix_spawn(&pid_, programa.c_str(), &acoes, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&acoes);
   close(tubo[1]);
   if (erro != 0) {
@@ -69,8 +73,9 @@ void ProcessoMonitor::LeSaida(int fd) {
     pendente.append(bloco, static_cast<size_t>(lido));
     size_t inicio = 0;
     for (size_t fim; (fim = pendente.find('\n', inicio)) != std::string::npos; inicio = fim + 1) {
+      std::lock_guard<std::mutex> t(trava_);
+      ultimaLinha_ = pendente.substr(inicio, fim - inicio);
       if (pendente.compare(inicio, LINHA_CONTADORES.size(), LINHA_CONTADORES) == 0) {
-        std::lock_guard<std::mutex> t(trava_);
         momentos_.push_back(agora);
         aviso_.notify_all();
       }
@@ -97,6 +102,19 @@ bool ProcessoMonitor::EsperaContadores(int quantidade, Relogio::duration limite,
 int ProcessoMonitor::LinhasContadores() {
   std::lock_guard<std::mutex> t(trava_);
   return static_cast<int>(momentos_.size());
+}
+
+int ProcessoMonitor::EsperaFim() {
+  int estado = 0;
+  if (pid_ <= 0 || waitpid(pid_, &estado, 0) != pid_) return -1;
+  pid_ = -1;
+  if (leitor_.joinable()) leitor_.join();
+  return WIFEXITED(estado) ? WEXITSTATUS(estado) : 128 + WTERMSIG(estado);
+}
+
+std::string ProcessoMonitor::UltimaLinha() {
+  std::lock_guard<std::mutex> t(trava_);
+  return ultimaLinha_;
 }
 
 void ProcessoMonitor::Encerra() {

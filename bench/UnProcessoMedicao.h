@@ -19,10 +19,10 @@ using Relogio = std::chrono::steady_clock;
 
 class ProcessoMonitor {
  public:
-  // Starts `programa` without arguments, `ambiente` added to this process's environment,
+  // Starts `programa` with `argumentos`, `ambiente` added to this process's environment,
   // standard error into `arquivoErros`.
   ProcessoMonitor(const std::string& programa, const std::map<std::string, std::string>& ambiente,
-                  const std::string& arquivoErros);
+                  const std::string& arquivoErros, const std::vector<std::string>& argumentos = {});
   ~ProcessoMonitor();
   ProcessoMonitor(const ProcessoMonitor&) = delete;
   ProcessoMonitor& operator=(const ProcessoMonitor&) = delete;
@@ -33,6 +33,9 @@ class ProcessoMonitor {
   // read, or nothing after `limite`.
   bool EsperaContadores(int quantidade, Relogio::duration limite, Relogio::time_point* momento);
   int LinhasContadores();
+  // Waits for the end of the process; its exit code (128 + signal when killed).
+  int EsperaFim();
+  std::string UltimaLinha();
   // SIGTERM, then SIGKILL when it has not ended within five seconds.
   void Encerra();
 
@@ -46,6 +49,7 @@ class ProcessoMonitor {
   std::condition_variable aviso_;
   std::vector<Relogio::time_point> momentos_;  // of each counters line
   bool fim_ = false;
+  std::string ultimaLinha_;
 };
 
 // A value of /proc/PID/status in KiB (VmHWM, VmRSS); -1 when unreadable.
