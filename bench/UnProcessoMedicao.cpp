@@ -75,6 +75,7 @@ void ProcessoMonitor::LeSaida(int fd) {
     for (size_t fim; (fim = pendente.find('\n', inicio)) != std::string::npos; inicio = fim + 1) {
       std::lock_guard<std::mutex> t(trava_);
       ultimaLinha_ = pendente.substr(inicio, fim - inicio);
+      momentoUltimaLinha_ = agora;
       if (pendente.compare(inicio, LINHA_CONTADORES.size(), LINHA_CONTADORES) == 0) {
         momentos_.push_back(agora);
         aviso_.notify_all();
@@ -115,6 +116,11 @@ int ProcessoMonitor::EsperaFim() {
 std::string ProcessoMonitor::UltimaLinha() {
   std::lock_guard<std::mutex> t(trava_);
   return ultimaLinha_;
+}
+
+Relogio::time_point ProcessoMonitor::MomentoUltimaLinha() {
+  std::lock_guard<std::mutex> t(trava_);
+  return momentoUltimaLinha_;
 }
 
 void ProcessoMonitor::Encerra() {

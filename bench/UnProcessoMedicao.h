@@ -36,6 +36,7 @@ class ProcessoMonitor {
   // Waits for the end of the process; its exit code (128 + signal when killed).
   int EsperaFim();
   std::string UltimaLinha();
+  Relogio::time_point MomentoUltimaLinha();
   // SIGTERM, then SIGKILL when it has not ended within five seconds.
   void Encerra();
 
@@ -50,6 +51,7 @@ class ProcessoMonitor {
   std::vector<Relogio::time_point> momentos_;  // of each counters line
   bool fim_ = false;
   std::string ultimaLinha_;
+  Relogio::time_point momentoUltimaLinha_;
 };
 
 // A value of /proc/PID/status in KiB (VmHWM, VmRSS); -1 when unreadable.

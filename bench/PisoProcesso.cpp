@@ -1,6 +1,7 @@
-// The memory floor of a large pass: a process with the Firebird client alone (and the embedded
-// engine when the database is a plain path) that runs the statements and moves of every
-// answer lying in a Retorno folder, then prints its peak resident set.
+// The floor as a process of its own, for start-up and memory: the Firebird client alone (and
+// the embedded engine when the database is a plain path). Given only the database it makes
+// one idle pass; given a Retorno folder it runs the statements and moves of every answer lying
+// there. Then it prints its peak resident set.
 #include <unistd.h>
 
 #include <iostream>
@@ -13,14 +14,16 @@
 
 int main(int argc, char** argv) {
   using namespace UnRespostasMedicao;
-  if (argc != 4) {
-    std::cerr << "usage: medicao_piso_memoria DATABASE RETORNO/ RETORNO/OK/" << std::endl;
+  if (argc != 2 && argc != 4) {
+    std::cerr << "usage: medicao_piso_processo DATABASE [RETORNO/ RETORNO/OK/]" << std::endl;
     return 2;
   }
   try {
-    const std::string retorno = argv[2], ok = argv[3];
     ConexaoDireta banco(argv[1], "sysdba", "tollbrisk");
+    const std::string retorno = argc == 4 ? argv[2] : "", ok = argc == 4 ? argv[3] : "";
+    if (retorno.empty()) UnPisoDireto::PassoOcioso(banco);
     for (TipoResposta tipo : {TipoResposta::NumeroLote, TipoResposta::Evento, TipoResposta::Situacao}) {
+      if (retorno.empty()) break;
       std::vector<CTeMedicao> ctes;
       for (const std::string& nome :
            UnPisoDireto::ListaPasta(retorno.substr(0, retorno.size() - 1), MascaraTipo(tipo)))
