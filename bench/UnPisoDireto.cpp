@@ -94,10 +94,7 @@ void PassoRespostas(ConexaoDireta& banco, const std::string& retorno, const std:
   const std::string mascara = MascaraTipo(tipo);
   const size_t listados = ListaPasta(pasta, mascara).size();
   if (listados != ctes.size()) throw std::runtime_error("floor: answers missing in Retorno");
-  const auto move = [&](const std::string& nome) {
-    Move(retorno + nome, ok + nome);
-    if (relista) ListaPasta(pasta, mascara);
-  };
+
   for (const CTeMedicao& cte : ctes) {
     const std::string nome = UnRespostasMedicao::NomeResposta(tipo, cte);
     switch (tipo) {
@@ -133,11 +130,13 @@ void PassoRespostas(ConexaoDireta& banco, const std::string& retorno, const std:
         recibo.sDataRecebimento = TextoData(UnRespostasMedicao::DATA_RECIBO);
         recibo.sTempoMedio = UnRespostasMedicao::TEMPO_MEDIO;
         Altera(banco, UnComandosSql::MontaGravaRecibo(recibo, id));
-        move(UnRespostasMedicao::NomeRecibo(cte));
+        const std::string nomeRecibo = UnRespostasMedicao::NomeRecibo(cte);
+        Move(retorno + nomeRecibo, ok + nomeRecibo);
         break;
       }
     }
-    move(nome);
+    Move(retorno + nome, ok + nome);
+    if (relista) ListaPasta(pasta, mascara);
   }
   banco.Confirma();
 }

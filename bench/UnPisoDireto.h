@@ -22,7 +22,7 @@ size_t PassoOcioso(ConexaoDireta& banco);
 // The statements and moves of one pass over the answers of `tipo` for `ctes` lying in
 // `retorno` (ending with a separator): the same texts, each change followed by
 // " commit retain", each file renamed into `ok`. With `relista` the folder is listed again
-// after every move, as the processors refresh their list.
+// after every answer, as a processor refreshes its list before it takes the next one.
 void PassoRespostas(ConexaoDireta& banco, const std::string& retorno, const std::string& ok,
                     UnRespostasMedicao::TipoResposta tipo,
                     const std::vector<UnRespostasMedicao::CTeMedicao>& ctes, bool relista);
