@@ -25,3 +25,5 @@ export MONITOR_SCRIPT_SERVIDOR="$RAIZ/scripts/servidor-firebird.sh"
 
 echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$NUCLEOS"
+bash scripts/testa-sanitizadores.sh
+bash scripts/testa-fuzz.sh
