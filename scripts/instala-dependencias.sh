@@ -9,6 +9,11 @@ PACOTES=(
   googletest libgtest-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   python3 clang libclang-rt-14-dev
+  # The Windows program under Wine: a 32-bit Wine where the kernel runs 32-bit programs, the
+  # 64-bit one and the x86-64 cross compiler where it does not; fonts, a virtual screen and
+  # screenshots.
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  wine wine64 wine32:i386 fonts-wine xvfb xauth x11-apps x11-utils imagemagick locales
 )
 faltam=()
 for p in "${PACOTES[@]}"; do
@@ -16,6 +21,7 @@ for p in "${PACOTES[@]}"; do
 done
 if [ ${#faltam[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${faltam[@]}"
 fi

@@ -27,3 +27,4 @@ echo "== Tests"
 ctest --test-dir build --output-on-failure -j "$NUCLEOS"
 bash scripts/testa-sanitizadores.sh
 bash scripts/testa-fuzz.sh
+bash scripts/testa-windows.sh

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -84,8 +86,6 @@ TEST_F(JanelaPrincipal, JanelaEOsComponentesNosSeusLugares) {
       {TfrmPrincipal::ID_GROUP_BOX1, {8, 41, 249, 211}, L"Arquivos Processados com Sucesso"},
       {TfrmPrincipal::ID_GROUP_BOX2, {264, 41, 265, 211}, L"Arquivos com Problemas"},
       {TfrmPrincipal::ID_BEVEL2, {0, 262, 538, 4}, nullptr},
-      {TfrmPrincipal::ID_LABEL10, {8, 272, 72, 13}, L"Lendo Arquivo:"},
-      {TfrmPrincipal::ID_LBL_NOME_ARQUIVO, {84, 272, 445, 13}, L""},
       {TfrmPrincipal::ID_BEVEL3, {0, 294, 538, 4}, nullptr},
       {TfrmPrincipal::ID_BIT_BTN3, {167, 301, 91, 25}, L"Reiniciar"},
       {TfrmPrincipal::ID_BIT_BTN2, {264, 301, 115, 25}, L"Zerar Valores"},
@@ -99,6 +99,18 @@ TEST_F(JanelaPrincipal, JanelaEOsComponentesNosSeusLugares) {
       EXPECT_EQ(TextoJanela(Item(c.id)), c.sTexto);
     }
   }
+  // "Lendo Arquivo:" sizes itself to its text, at least as designed.
+  const RECT lendo = Posicao(TfrmPrincipal::ID_LABEL10);
+  EXPECT_EQ(lendo.left, 8);
+  EXPECT_EQ(lendo.top, 272);
+  EXPECT_GE(lendo.right, 72);
+  EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_LABEL10)), L"Lendo Arquivo:");
+  // The file name follows it, at 84 as designed or further right, ending at 529.
+  const RECT arquivo = Posicao(TfrmPrincipal::ID_LBL_NOME_ARQUIVO);
+  EXPECT_GE(arquivo.left, std::max(84L, lendo.left + lendo.right));
+  EXPECT_EQ(arquivo.left + arquivo.right, 84 + 445);
+  EXPECT_EQ(arquivo.top, 272);
+  EXPECT_EQ(TextoJanela(Item(TfrmPrincipal::ID_LBL_NOME_ARQUIVO)), L"");
   // Value labels: 45 wide at 188 in the first group and 208 in the second, on their rows.
   struct Linha {
     const wchar_t* sLegenda;

@@ -1,6 +1,5 @@
 #include "win32/UnJanelasTeste.h"
 
-#include <vector>
 
 namespace UnJanelasTeste {
 
@@ -26,45 +25,50 @@ std::wstring TextoJanela(HWND janela) {
   return texto;
 }
 
+namespace {
+
+struct Busca {
+  DWORD pid;
+  const wchar_t* classe;
+  const wchar_t* titulo;
+  HWND achada = nullptr;
+};
+
+BOOL CALLBACK ComparaJanela(HWND janela, LPARAM l) {
+  auto& b = *reinterpret_cast<Busca*>(l);
+  DWORD dono = 0;
+  GetWindowThreadProcessId(janela, &dono);
+  if (dono != b.pid) return TRUE;
+  wchar_t classe[256] = {};
+  GetClassNameW(janela, classe, 256);
+  if (std::wstring(classe) != b.classe) return TRUE;
+  if (b.titulo && TextoJanela(janela) != b.titulo) return TRUE;
+  b.achada = janela;
+  return FALSE;
+}
+
+BOOL CALLBACK GuardaMaiorTexto(HWND filho, LPARAM l) {
+  wchar_t classe[64] = {};
+  GetClassNameW(filho, classe, 64);
+  if (_wcsicmp(classe, L"Static") == 0) {
+    std::wstring texto = TextoJanela(filho);
+    auto& maior = *reinterpret_cast<std::wstring*>(l);
+    if (texto.size() > maior.size()) maior = texto;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
 HWND JanelaDoProcesso(DWORD pid, const wchar_t* classe, const wchar_t* titulo) {
-  struct Busca {
-    DWORD pid;
-    const wchar_t* classe;
-    const wchar_t* titulo;
-    HWND achada = nullptr;
-  } busca{pid, classe, titulo};
-  EnumWindows(
-      [](HWND janela, LPARAM l) -> BOOL {
-        auto& b = *reinterpret_cast<Busca*>(l);
-        DWORD dono = 0;
-        GetWindowThreadProcessId(janela, &dono);
-        if (dono != b.pid) return TRUE;
-        wchar_t classe[256] = {};
-        GetClassNameW(janela, classe, 256);
-        if (std::wstring(classe) != b.classe) return TRUE;
-        if (b.titulo && TextoJanela(janela) != b.titulo) return TRUE;
-        b.achada = janela;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&busca));
+  Busca busca{pid, classe, titulo};
+  EnumWindows(ComparaJanela, reinterpret_cast<LPARAM>(&busca));
   return busca.achada;
 }
 
 std::wstring TextoCaixaMensagem(HWND caixa) {
   std::wstring texto;
-  EnumChildWindows(
-      caixa,
-      [](HWND filho, LPARAM l) -> BOOL {
-        wchar_t classe[64] = {};
-        GetClassNameW(filho, classe, 64);
-        if (_wcsicmp(classe, L"Static") == 0) {
-          std::wstring t = TextoJanela(filho);
-          auto& maior = *reinterpret_cast<std::wstring*>(l);
-          if (t.size() > maior.size()) maior = t;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texto));
+  EnumChildWindows(caixa, GuardaMaiorTexto, reinterpret_cast<LPARAM>(&texto));
   return texto;
 }
 

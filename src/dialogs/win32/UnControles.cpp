@@ -53,9 +53,19 @@ void RegistraLinha() {
 }  // namespace
 
 HFONT CriaFonte(const wchar_t* nome, int iAltura, bool bNegrito) {
-  return CreateFontW(-iAltura, 0, 0, 0, bNegrito ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+  return CreateFontW(iAltura, 0, 0, 0, bNegrito ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, nome);
+}
+
+int LarguraTexto(const std::wstring& texto, HFONT fonte) {
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ anterior = SelectObject(dc, fonte);
+  SIZE tamanho{};
+  GetTextExtentPoint32W(dc, texto.c_str(), static_cast<int>(texto.size()), &tamanho);
+  SelectObject(dc, anterior);
+  ReleaseDC(nullptr, dc);
+  return tamanho.cx;
 }
 
 HWND CriaControle(HWND pai, const wchar_t* classe, const std::wstring& texto, DWORD estilo, int x,

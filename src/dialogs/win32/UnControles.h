@@ -7,8 +7,11 @@
 
 namespace UnControles {
 
-// A font by character height in pixels (the design's Font.Height).
+// A font by its height in pixels as the design gives it: negative for the character height,
+// positive for the cell height (character plus internal leading).
 HFONT CriaFonte(const wchar_t* nome, int iAltura, bool bNegrito = false);
+// The width in pixels of a line of text in that font.
+int LarguraTexto(const std::wstring& texto, HFONT fonte);
 // A child control at a fixed place; the font is given to it at once.
 HWND CriaControle(HWND pai, const wchar_t* classe, const std::wstring& texto, DWORD estilo, int x,
                   int y, int largura, int altura, int id, HFONT fonte);

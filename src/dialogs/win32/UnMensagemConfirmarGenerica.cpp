@@ -1,5 +1,7 @@
 #include "dialogs/win32/UnMensagemConfirmarGenerica.h"
 
+#include <algorithm>
+
 #include "dialogs/win32/UnControles.h"
 #include "platform/win32/UnTextoLargo.h"
 
@@ -56,13 +58,16 @@ TfrmMensagemConfirmarGenerica::~TfrmMensagemConfirmarGenerica() {
 void TfrmMensagemConfirmarGenerica::CriaComponentes() {
   using UnControles::CriaControle;
   // Tahoma 8 points at 96 pixels per inch.
-  fonte_ = UnControles::CriaFonte(L"Tahoma", 11);
+  fonte_ = UnControles::CriaFonte(L"Tahoma", -11);
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonte_), FALSE);
   lblMensagem = CriaControle(handle_, L"STATIC", L"Mensagem Genérica", SS_LEFT | SS_NOPREFIX, 8,
                              16, 517, 72, ID_LBL_MENSAGEM, fonte_);
-  ckbConcordo = CriaControle(handle_, L"BUTTON", L"Estou ciente destas informações.",
-                             BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 8, 94, 185, 17,
-                             ID_CKB_CONCORDO, fonte_);
+  // 185 pixels as designed, wider where the font needs it to show the whole sentence.
+  const wchar_t* sCiente = L"Estou ciente destas informações.";
+  const int iLarguraCiente =
+      std::max(185, UnControles::LarguraTexto(sCiente, fonte_) + GetSystemMetrics(SM_CXMENUCHECK) + 8);
+  ckbConcordo = CriaControle(handle_, L"BUTTON", sCiente, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
+                             8, 94, iLarguraCiente, 17, ID_CKB_CONCORDO, fonte_);
   Panel1 = UnControles::CriaConteiner(handle_, 0, ALTURA_CLIENTE - ALTURA_PAINEL, LARGURA_CLIENTE,
                                       ALTURA_PAINEL, ID_PANEL1);
   btnOk = CriaControle(Panel1, L"BUTTON", L"OK", BS_PUSHBUTTON | WS_TABSTOP, 445, 7, 75, 25,

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "dialogs/win32/UnControles.h"
@@ -87,8 +88,9 @@ TfrmPrincipal::~TfrmPrincipal() {
 }
 
 void TfrmPrincipal::CriaComponentes() {
-  fonte_ = UnControles::CriaFonte(L"MS Sans Serif", 11);
-  fonteNegrito_ = UnControles::CriaFonte(L"MS Sans Serif", 11, true);
+  fonte_ = UnControles::CriaFonte(L"MS Sans Serif", -11);
+  fonteNegrito_ = UnControles::CriaFonte(L"MS Sans Serif", -11, true);
+  // The rows' font is given by its cell height.
   fonteContadores_ = UnControles::CriaFonte(L"MS Sans Serif", 15);
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonte_), FALSE);
 
@@ -119,18 +121,27 @@ void TfrmPrincipal::CriaComponentes() {
   for (int i = 0; i < UnTela::QUANTIDADE_CONTADORES; ++i) {
     const LinhaContador& linha = LINHAS[i];
     const Grupo& grupo = linha.bGrupo2 ? GROUP_BOX2 : GROUP_BOX1;
-    CriaControle(pai, L"STATIC", linha.sLegenda, SS_LEFT | SS_NOPREFIX, grupo.x + 8,
-                 grupo.y + linha.iTopo, grupo.iEsquerdaValor - 10, ALTURA_LINHA,
-                 ID_PRIMEIRA_LEGENDA + i, fonteContadores_);
-    lblContadores[i] = CriaControle(pai, L"STATIC", L"000.000", SS_LEFT | SS_NOPREFIX,
+    // Captions size themselves to their text, never reaching into the value.
+    const int iLargura = std::min(UnControles::LarguraTexto(linha.sLegenda, fonteContadores_),
+                                  grupo.iEsquerdaValor - 10);
+    CriaControle(pai, L"STATIC", linha.sLegenda, SS_LEFTNOWORDWRAP | SS_NOPREFIX, grupo.x + 8,
+                 grupo.y + linha.iTopo, iLargura, ALTURA_LINHA, ID_PRIMEIRA_LEGENDA + i,
+                 fonteContadores_);
+    lblContadores[i] = CriaControle(pai, L"STATIC", L"000.000", SS_LEFTNOWORDWRAP | SS_NOPREFIX,
                                     grupo.x + grupo.iEsquerdaValor, grupo.y + linha.iTopo,
                                     LARGURA_VALOR, ALTURA_LINHA, ID_PRIMEIRO_CONTADOR + i,
                                     fonteContadores_);
   }
   UnControles::CriaLinha(pai, 0, 262, 538, 4, ID_BEVEL2);
-  CriaControle(pai, L"STATIC", L"Lendo Arquivo:", SS_LEFT, 8, 272, 72, 13, ID_LABEL10, fonte_);
-  lblNomeArquivo = CriaControle(pai, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 84,
-                                272, 445, 13, ID_LBL_NOME_ARQUIVO, fonte_);
+  // "Lendo Arquivo:" sizes itself to its text (72 pixels as designed); the file name starts
+  // after it and keeps its right edge.
+  const int iLarguraLendo = std::max(72, UnControles::LarguraTexto(L"Lendo Arquivo:", fonte_) + 2);
+  CriaControle(pai, L"STATIC", L"Lendo Arquivo:", SS_LEFTNOWORDWRAP, 8, 272, iLarguraLendo, 13,
+               ID_LABEL10, fonte_);
+  const int iEsquerdaArquivo = std::max(84, 8 + iLarguraLendo + 4);
+  lblNomeArquivo = CriaControle(pai, L"STATIC", L"",
+                                SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS, iEsquerdaArquivo,
+                                272, 84 + 445 - iEsquerdaArquivo, 13, ID_LBL_NOME_ARQUIVO, fonte_);
   UnControles::CriaLinha(pai, 0, 294, 538, 4, ID_BEVEL3);
 
   struct Botao {

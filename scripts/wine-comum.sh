@@ -1,0 +1,40 @@
+# Sourced by testa-windows.sh and captura-tela.sh: which Windows build Wine runs on this
+# machine, its prefix, the Brazilian workstation's locale and a virtual screen.
+#
+# The product is the 32-bit build (build-win). A 32-bit Wine needs a kernel that runs 32-bit
+# programs; where the kernel has that switched off (ia32_emulation), the same sources built for
+# x86-64 (build-win64) run under the 64-bit Wine instead.
+
+NUCLEOS=$(nproc 2>/dev/null || echo 2)
+
+configura_windows() {  # build folder, toolchain file
+  cmake -S "$RAIZ" -B "$RAIZ/$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/$2" \
+    -DCMAKE_BUILD_TYPE=Release -DMONITOR_SO_NUCLEO=OFF -DMONITOR_TESTES=ON >/dev/null
+}
+
+escolhe_wine() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    export WINE=/usr/lib/wine/wine
+    export WINEARCH=win32
+    PASTA_WINE=build-win
+  else
+    echo "(32-bit programs do not run on this kernel: the x86-64 build runs under Wine)"
+    export WINE=/usr/lib/wine/wine64
+    export WINEARCH=win64
+    PASTA_WINE=build-win64
+  fi
+  export WINEPREFIX="$RAIZ/$PASTA_WINE/prefixo"
+  export WINEDEBUG=-all
+  # No Mono or Gecko: nothing here uses them, and nothing may be downloaded.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Date, time and number formats of a Brazilian workstation; Wine takes them from glibc.
+  locale -a 2>/dev/null | grep -qix 'pt_BR.utf8' || localedef -i pt_BR -f UTF-8 pt_BR.UTF-8
+  export LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8
+}
+
+prepara_prefixo() {
+  [ -f "$WINEPREFIX/system.reg" ] || "$WINE" wineboot -i >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
+}
+
+encerra_wine() { /usr/lib/wine/wineserver -k 2>/dev/null || true; }
