@@ -19,9 +19,11 @@ void ProcessaArquivosErro(TMonitorCTe& m, TFileListBox& lista, const std::string
     m.MostraArquivo(nome);
     const std::string destino =
         UnFuncoesCTe::RetornaPastaCTe(5, m.it_sPastaRaizCTe, m.it_sCNPJEmpresa) + nome;
-    if (UnArquivos::MoveArquivoSubstituindo(atual, destino)) m.RegistraArquivo(atual, "Erro", 0);
+    if (UnArquivos::MoveArquivoSubstituindo(atual, destino)) {
+      m.RegistraArquivo(atual, "Erro", 0);
+      lista.Remove(nome);
+    }
     m.MostraArquivoErro(destino);
-    lista.Update();
     m.MostraArquivo("");
   }
 }

@@ -59,7 +59,7 @@ void TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                                                              it_iID_CTe));
   if (recibo.sStatus == "103") {
     // The lot file's own move follows at once and reads the folder again.
-    MoveSucesso(lista, caminho, 12, false);
+    MoveSucesso(lista, caminho, 12);
     ++iConfirmacaoRecebida;
     ++iPedidosGerados;
   } else {

@@ -1,9 +1,16 @@
 #include "processing/UnListaArquivos.h"
 
+#include <algorithm>
+
 #include "platform/UnArquivos.h"
 
 void TFileListBox::Update() {
   Items = UnArquivos::ListaArquivos(Directory, Mask);
+  ItemIndex = -1;
+}
+
+void TFileListBox::Remove(const std::string& nome) {
+  std::erase(Items, nome);
   ItemIndex = -1;
 }
 

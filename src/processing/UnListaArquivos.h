@@ -13,6 +13,8 @@ class TFileListBox {
 
   void Clear() { Items.clear(); ItemIndex = -1; }
   void Update();          // reads the folder again; nothing is selected afterwards
+  // Drops a name that left the folder, without reading the folder again.
+  void Remove(const std::string& nome);
   // Folder + separator + the selected name; empty when nothing is selected.
   std::string FileName() const;
   std::string NomeSelecionado() const;

@@ -55,14 +55,14 @@ void TMonitorCTe::RegistraArquivo(const std::string& caminho, const std::string&
                " | id_cte " + (id ? std::to_string(id) : std::string("-")));
 }
 
-void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo,
-                              bool atualizaLista) {
+// The list was read when the processor started; a moved file just leaves it, and what the
+// transmitter writes meanwhile is met in the next pass.
+void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo) {
   if (UnArquivos::MoveArquivoSubstituindo(
-          atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual)))
+          atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual))) {
     RegistraArquivo(atual, "OK", it_iID_CTe);
-  if (!atualizaLista) return;
-  lista.Update();
-  if (!lista.Items.empty()) lista.ItemIndex = 0;
+    lista.Remove(NomeDoCaminho(atual));
+  }
 }
 
 void TMonitorCTe::MoveErro(TFileListBox& lista, const std::string& atual,
@@ -70,10 +70,11 @@ void TMonitorCTe::MoveErro(TFileListBox& lista, const std::string& atual,
   ++iConfirmacaoErro;
   const std::string destino =
       RetornaPastaCTe(5, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual);
-  if (UnArquivos::MoveArquivoSubstituindo(atual, destino))
+  if (UnArquivos::MoveArquivoSubstituindo(atual, destino)) {
     RegistraArquivo(atual, "Erro", it_iID_CTe);
+    lista.Remove(NomeDoCaminho(atual));
+  }
   if (pergunta) MostraArquivoErro(destino);
-  lista.Update();
   if (contadorProprio) ++*contadorProprio;
 }
 

@@ -96,9 +96,7 @@ class TMonitorCTe {
   bool SelecionaProximo(TFileListBox& lista);
   void IniciaProcessador(TFileListBox& lista, const std::string& pasta, const std::string& mascara);
   // Success move of the current file to folder code `codigo`; error move to "Erro".
-  // `atualizaLista` false leaves the refresh to a move that follows at once.
-  void MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo,
-                   bool atualizaLista = true);
+  void MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo);
   void MoveErro(TFileListBox& lista, const std::string& atual, int32_t* contadorProprio,
                 bool pergunta = true);
   // Runs a change on qryUpdate followed by " commit retain".
