@@ -202,8 +202,6 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   EXPECT_EQ(Ocorrencias(logs, " | Erro | "), 0);
   EXPECT_EQ(Ocorrencias(logs, "impressão do CT-e "), 40);  // one per authorisation
   EXPECT_EQ(Ocorrencias(logs, "sem arquivo"), 0);
-  EXPECT_GT(Ocorrencias(a.Log(), " | OK | "), 0);  // both workstations took part
-  EXPECT_GT(Ocorrencias(b.Log(), " | OK | "), 0);
   EXPECT_EQ(inst.banco->Inteiro("select count(*) from MOV_CTE_RET where NO_LOTE_CTE is not null "
                                 "and cd_st_recebto_cte = 103"),
             40);
