@@ -25,8 +25,9 @@ escolhe_wine() {
   fi
   export WINEPREFIX="$RAIZ/$PASTA_WINE/prefixo"
   export WINEDEBUG=-all
-  # No Mono or Gecko: nothing here uses them, and nothing may be downloaded.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko: nothing here uses them, and nothing may be downloaded. No debugger
+  # either: a program that crashes ends at once instead of waiting for one.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
   # Date, time and number formats of a Brazilian workstation; Wine takes them from glibc.
   locale -a 2>/dev/null | grep -qix 'pt_BR.utf8' || localedef -i pt_BR -f UTF-8 pt_BR.UTF-8
   export LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8
