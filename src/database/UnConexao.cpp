@@ -34,7 +34,7 @@ std::string TMonitorCTe::RetornaNomeBanco() {
   locainiServidor = UnIni::LeIni(ini, "IniServidor", "nomearquivo", "");
   if (!UnArquivos::ExisteArquivo(locainiServidor)) {
     tela.MostraNotificacao("Não foi encontrado o arquivo de inicialização", AVISO_DO_SISTEMA,
-                           UnTela::MB_ICONERROR);
+                           UnTela::ICONE_ERRO);
     throw EFimMonitor{1};
   }
   sServidor = UnIni::LeIni(locainiServidor, "Database", "Servidor", "");
@@ -52,7 +52,7 @@ std::string TMonitorCTe::RetornaPastaDados() {
     if (!UnArquivos::ExisteArquivo(servidor)) {
       tela.MostraNotificacao(
           "Não foi encontrado o arquivo de inicialização dentro da pasta quelvix Empresa",
-          AVISO_DO_SISTEMA, UnTela::MB_ICONERROR);
+          AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
       throw EFimMonitor{1};
     }
     return servidor.substr(0, servidor.rfind(SEP) + 1);
@@ -60,7 +60,7 @@ std::string TMonitorCTe::RetornaPastaDados() {
   const std::string dados = pastaMonitor.substr(0, pastaMonitor.rfind(SEP) + 1) + "Dados" + SEP;
   if (!UnArquivos::ExistePasta(dados)) {
     tela.MostraNotificacao("Não foi encontrado a pasta Dados no servidor", AVISO_DO_SISTEMA,
-                           UnTela::MB_ICONERROR);
+                           UnTela::ICONE_ERRO);
     throw EFimMonitor{1};
   }
   return dados;
@@ -79,13 +79,13 @@ void TMonitorCTe::ConectaBancoDados(const std::string& nome) {
   } catch (const UnFirebird::EIBError& erro) {
     tela.MostraNotificacao("O Sistema não conseguiu conectar com a base de dados.\r" +
                                erro.TipoNome() + ": " + erro.what(),
-                           AVISO_DO_SISTEMA, UnTela::MB_ICONERROR);
+                           AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
     throw EFimMonitor{1};
   } catch (const std::exception& erro) {
     tela.MostraNotificacao(
         std::string("O Sistema não conseguiu conectar com a base de dados.\rException: ") +
             erro.what(),
-        AVISO_DO_SISTEMA, UnTela::MB_ICONERROR);
+        AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
     throw EFimMonitor{1};
   }
 }

@@ -33,7 +33,7 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
     tela.MostraNotificacao("O aplicativo " + a.NomeExecutavel + " não será atualizado. A pasta " +
                                a.PastaExecutavel + " está com o arquivo " +
                                UnNovaVersao::ARQUIVO_DEPURACAO,
-                           AVISO_DO_SISTEMA, UnTela::MB_ICONWARNING);
+                           AVISO_DO_SISTEMA, UnTela::ICONE_AVISO);
     return;
   }
   if (!UnArquivos::ExistePasta(a.PastaAtualizacao)) UnArquivos::CriaPasta(a.PastaAtualizacao);
@@ -53,7 +53,7 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
                        "Não foi possível baixar o aplicativo para atualização inicial do seu "
                        "sistema. Tente novamente mais tarde ou entre em contato com o suporte "
                        "técnico da quelvix.",
-                       UnTela::MB_SEMICONE);
+                       UnTela::SEM_ICONE);
     }
   }
 
@@ -66,7 +66,7 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
                      "Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
                          a.NomeExecutavel + " na pasta " + a.PastaAtualizacao +
                          ".\rO Sistema será finalizado.",
-                     UnTela::MB_ICONWARNING);
+                     UnTela::ICONE_AVISO);
   // Both texts come from one format, so equal texts are equal times at that resolution.
   if (UnDataArquivo::RetornaDataArquivo(sCaminhoExecutavel) ==
       UnDataArquivo::RetornaDataArquivo(sPublicada))
@@ -77,7 +77,7 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
                                  "arquivo ") +
                          UnNovaVersao::NOME_ATUALIZADOR + " na pasta " + a.PastaAtualizacao +
                          ".\rO Sistema será finalizado.",
-                     UnTela::MB_ICONWARNING);
+                     UnTela::ICONE_AVISO);
 
   const size_t iPonto = a.NomeExecutavel.find('.');
   const std::string sAplicativo =

@@ -43,7 +43,7 @@ void TMonitorCTe::ImprimeCTe(int32_t id) {
   if (arquivo.empty() || !UnArquivos::ExisteArquivo(arquivo)) {
     tela.MostraNotificacao("O arquivo de CTe \"" + noMesAtual + "\" não foi encontrado.\r\n" +
                                "Não pode imprimir o CTe.",
-                           "Atenção", UnTela::MB_ICONEXCLAMATION);
+                           "Atenção", UnTela::ICONE_EXCLAMACAO);
     Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
     return;
   }

@@ -51,6 +51,13 @@ TMonitorCTe::TMonitorCTe(UnTela::Tela& t)
 
 TMonitorCTe::~TMonitorCTe() = default;
 
+UnFirebird::TIBDatabase& TMonitorCTe::BancoDados() {
+  // No connection object when the client library could not be loaded at start-up.
+  if (!IBD_BancoDados)
+    throw UnFirebird::EIBError("EIBClientError", "Não há conexão com o banco de dados.");
+  return *IBD_BancoDados;
+}
+
 void TMonitorCTe::FormCreate() {
   Log.Inicia(sCaminhoExecutavel.substr(0, sCaminhoExecutavel.rfind(UnArquivos::SEPARADOR)));
   Log.Registra("início do monitor " + sCaminhoExecutavel);
@@ -60,7 +67,7 @@ void TMonitorCTe::FormCreate() {
   const std::string nome = RetornaNomeBanco();
   ConectaBancoDados(nome);
   ProcessaEmpresas();
-  VerificaNovaVersao(*IBD_BancoDados, 1);
+  VerificaNovaVersao(BancoDados(), 1);
   bTimer1Ativo = true;
 }
 
@@ -85,7 +92,7 @@ void TMonitorCTe::Timer1Timer() {
     if (IBD_BancoDados) IBD_BancoDados->Desconecta();
     if (EhErroDeConexao(mensagem)) {
       tela.MostraNotificacao("O sistema será finalizado. Erro: " + mensagem, AVISO_DO_SISTEMA,
-                             UnTela::MB_ICONERROR);
+                             UnTela::ICONE_ERRO);
       throw EFimMonitor{1};
     }
     tela.MostraCicloParado(mensagem);
@@ -103,9 +110,9 @@ void TMonitorCTe::ProcessaEmpresas() {
   if (bEncerrado || bPassoEmExecucao) return;  // one pass at a time
   MarcaPasso passo(bPassoEmExecucao);
   tela.ProcessaMensagens();
-  it_sPastaRaizCTe = UnFuncoesCTe::RetornaPastaRaizCTe(*IBD_BancoDados);
+  it_sPastaRaizCTe = UnFuncoesCTe::RetornaPastaRaizCTe(BancoDados());
   {
-    UnFirebird::TIBQuery qryEmpresa(*IBD_BancoDados);
+    UnFirebird::TIBQuery qryEmpresa(BancoDados());
     it_sSql =
         " select pe.id_empresa, pe.no_cnpj_cpf from cad_pessoa pe where pe.st_emitente_cte = " +
         UnFirebird::QuotedStr("S") + " and pe.no_cnpj_cpf is not null";
@@ -139,8 +146,8 @@ void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
     }
   } libera{*this};
   vXMLDoc = std::make_unique<UnXml::XmlDocumento>();
-  qryUpdate = std::make_unique<UnFirebird::TIBQuery>(*IBD_BancoDados);
-  qryPesquisa = std::make_unique<UnFirebird::TIBQuery>(*IBD_BancoDados);
+  qryUpdate = std::make_unique<UnFirebird::TIBQuery>(BancoDados());
+  qryPesquisa = std::make_unique<UnFirebird::TIBQuery>(BancoDados());
 
   UnXml::XmlDocumento& doc = *vXMLDoc;
   ProcessaNumeroLote(doc, FileListBox1, pasta);
@@ -175,7 +182,7 @@ bool TMonitorCTe::ConexaoPermitida() {
   if (!conteudo) {
     // A sharing violation while the ERP writes the flag must not end the monitor.
     tela.MostraNotificacao("Não foi possível acessar a pasta Dados no Servidor.", AVISO_DO_SISTEMA,
-                           UnTela::MB_ICONERROR);
+                           UnTela::ICONE_ERRO);
     return true;
   }
   const std::string linha = conteudo->substr(0, conteudo->find_first_of("\r\n"));
@@ -219,7 +226,7 @@ void TMonitorCTe::Encerra(int iCodigoSaida) {
 void TMonitorCTe::MostraErroPadrao(const std::string& mensagem) {
   std::string texto = mensagem;
   if (!texto.empty() && static_cast<unsigned char>(texto.back()) > '.') texto += ".";
-  tela.MostraNotificacao(texto, TITULO_APLICACAO, UnTela::MB_ICONERROR);
+  tela.MostraNotificacao(texto, TITULO_APLICACAO, UnTela::ICONE_ERRO);
 }
 
 void TMonitorCTe::ZeraContadores() {

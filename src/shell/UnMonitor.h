@@ -66,6 +66,8 @@ class TMonitorCTe {
   void ConectaBancoDados(const std::string& nome);
   void DesconectaBancoDados();
   std::string RetornaPastaDados();
+  // The connection object; an error when the client library could not be loaded.
+  UnFirebird::TIBDatabase& BancoDados();
   // Ends the pass's transaction with a hard commit, so the database's snapshot moves on.
   void EncerraTransacaoPasso();
 

@@ -6,10 +6,10 @@
 
 namespace UnTela {
 
-inline constexpr unsigned MB_ICONERROR = 16;
-inline constexpr unsigned MB_ICONEXCLAMATION = 48;
-inline constexpr unsigned MB_ICONWARNING = 48;
-inline constexpr unsigned MB_SEMICONE = 0;
+inline constexpr unsigned ICONE_ERRO = 16;
+inline constexpr unsigned ICONE_EXCLAMACAO = 48;
+inline constexpr unsigned ICONE_AVISO = 48;
+inline constexpr unsigned SEM_ICONE = 0;
 
 inline constexpr int QUANTIDADE_CONTADORES = 11;
 

@@ -212,3 +212,20 @@ TEST(Ciclo, SoAPrimeiraLinhaExataDesconecta) {
   EXPECT_TRUE(m->ConexaoPermitida());
   EXPECT_TRUE(tela.notificacoes.empty());
 }
+
+TEST(Ciclo, SemBibliotecaDoFirebirdReiniciarMostraOErroSemCair) {
+  InstalacaoTeste inst;
+  TelaTeste tela;
+  TMonitorCTe m(tela);
+  m.sCaminhoExecutavel = inst.sExecutavel;
+  m.sBibliotecasFirebird = {"libnaoexiste.so.9"};
+  m.TrataEvento([&] { m.FormCreate(); });
+  ASSERT_EQ(tela.notificacoes.size(), 1u);
+  EXPECT_EQ(tela.notificacoes[0].sTitulo, "quelvix Monitor CT-e");
+  EXPECT_NE(tela.notificacoes[0].sTexto.find("libnaoexiste.so.9"), std::string::npos);
+  for (const auto& v : tela.contadores) EXPECT_EQ(v, "0");
+  m.BitBtn3Click();
+  ASSERT_EQ(tela.notificacoes.size(), 2u);
+  EXPECT_EQ(tela.notificacoes[1].sTexto, "Não há conexão com o banco de dados.");
+  EXPECT_FALSE(m.Timer1Ativo());
+}
