@@ -48,6 +48,8 @@ ProcessoTeste::ProcessoTeste(const std::string& programa,
     dup2(nulo, 0);
     dup2(out, 1);
     dup2(err, 2);
+    // Nothing of the test process (the embedded engine's lock files) passes to the child.
+    for (int fd = 3; fd < 1024; ++fd) close(fd);
     execve(programa.c_str(), argv.data(), envp.data());
     _exit(127);
   }
