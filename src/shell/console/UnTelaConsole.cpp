@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <iostream>
 #include <string>
 
@@ -117,5 +118,4 @@ void TTelaConsole::ProcessaMensagens() {
 
 void TTelaConsole::MostraCicloParado(const std::string& mensagem) {
   if (!mensagem.empty()) std::cout << "Ciclo parado: " << LinhasDoTerminal(mensagem) << std::endl;
-  bParado_ = !mensagem.empty();
 }

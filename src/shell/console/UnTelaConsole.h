@@ -1,8 +1,6 @@
 #pragma once
 // The monitor's screen on a terminal: one line per event, notices on standard error, and the
 // signals that stand for the window's buttons and menu.
-#include <atomic>
-
 #include "shell/UnTela.h"
 
 class TMonitorCTe;
@@ -27,5 +25,4 @@ class TTelaConsole : public UnTela::Tela {
 
  private:
   TMonitorCTe* monitor_ = nullptr;
-  bool bParado_ = false;
 };
