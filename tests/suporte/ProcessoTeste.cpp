@@ -98,6 +98,10 @@ ErpSubstituto::ErpSubstituto(const std::string& pasta, const std::string& nome) 
   std::filesystem::copy_file("/bin/sleep", copia, std::filesystem::copy_options::overwrite_existing);
   std::filesystem::permissions(copia, std::filesystem::perms::owner_all);
   processo_ = std::make_unique<ProcessoTeste>(copia, std::vector<std::string>{"600"}, pasta);
+  // Seen in the process list only once the child has run the copy.
+  const std::string linhaComando = "/proc/" + std::to_string(processo_->Pid()) + "/cmdline";
+  for (int i = 0; i < 250 && LeTexto(linhaComando).find(nome) == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 ErpSubstituto::~ErpSubstituto() = default;
