@@ -20,17 +20,7 @@ void Busca(void* biblioteca, const char* nome, TFuncao& funcao, const std::strin
     throw EIBError("EIBClientError", "A biblioteca cliente do Firebird (" + nomes + ") não tem a função " + nome + ".");
 }
 
-std::vector<decltype(&::fb_shutdown)>& Encerramentos() {
-  static std::vector<decltype(&::fb_shutdown)> encerramentos;
-  return encerramentos;
-}
-
 }  // namespace
-
-void EncerraClientes() {
-  for (auto encerra : Encerramentos()) encerra(0, fb_shutrsn_app_stopped);
-  Encerramentos().clear();
-}
 
 std::shared_ptr<ClienteFirebird> CarregaCliente(const std::vector<std::string>& nomes) {
   const std::string sNomes = JuntaNomes(nomes);
@@ -60,9 +50,6 @@ std::shared_ptr<ClienteFirebird> CarregaCliente(const std::vector<std::string>& 
   MONITOR_BUSCA(isc_close_blob);
   MONITOR_BUSCA(fb_interpret);
 #undef MONITOR_BUSCA
-  vCliente->fb_shutdown =
-      reinterpret_cast<decltype(&::fb_shutdown)>(UnBiblioteca::Funcao(vBiblioteca, "fb_shutdown"));
-  if (vCliente->fb_shutdown) Encerramentos().push_back(vCliente->fb_shutdown);
   return vCliente;
 }
 

@@ -27,7 +27,6 @@ struct ClienteFirebird {
   decltype(&::isc_get_segment) isc_get_segment = nullptr;
   decltype(&::isc_close_blob) isc_close_blob = nullptr;
   decltype(&::fb_interpret) fb_interpret = nullptr;
-  decltype(&::fb_shutdown) fb_shutdown = nullptr;  // optional: old clients lack it
 };
 
 // Loads the first library of `nomes` that exists and looks up every entry point.

@@ -107,10 +107,6 @@ class TIBQuery {
   std::vector<std::vector<std::optional<std::string>>> linhas_;
 };
 
-// Stops the loaded client libraries' threads (the embedded engine's too), so that nothing of
-// them runs while the process tears down; the last call of a process that used the database.
-void EncerraClientes();
-
 // The standard quoting function: single quotes around, an inner quote doubled.
 std::string QuotedStr(const std::string& valor);
 

@@ -1,5 +1,7 @@
 // monitor-cte: the monitor on a Linux terminal. It reads no arguments and finds everything
 // from its own folder, like the Windows program.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -55,8 +57,11 @@ int main() {
     }
   } catch (const UnTela::EFimMonitor& fim) {
     monitor.Encerra(fim.iCodigoSaida);
-    monitor.IBD_BancoDados.reset();
-    UnFirebird::EncerraClientes();
-    return fim.iCodigoSaida;
+    monitor.IBD_BancoDados.reset();  // detached: every change is on disk
+    // The client library's threads (the embedded engine's) must not race the process's own
+    // teardown of its static objects: the process ends here without it.
+    std::cout.flush();
+    std::cerr.flush();
+    _exit(fim.iCodigoSaida);
   }
 }
