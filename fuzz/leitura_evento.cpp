@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ComumFuzz.h"
+#include "LeituraFuzz.h"
 #include "platform/UnXml.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
@@ -12,17 +13,11 @@ namespace L = UnLeituraRespostas;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
   UnXml::XmlDocumento doc;
-  try {
-    doc.CarregaTexto(ComumFuzz::Texto(dados, tamanho));
-  } catch (const UnXml::EXmlErro&) {
-    return 0;
-  }
-  try {
+  if (!LeituraFuzz::CarregaResposta(doc, dados, tamanho)) return 0;
+  LeituraFuzz::Le([&] {
     const L::EventoLido evento = L::LeEvento(doc);
     VERIFICA(ComumFuzz::AspasFechadas(UnComandosSql::MontaPesquisaChave("CTe" + evento.sChave)));
     VERIFICA(ComumFuzz::AspasFechadas(UnComandosSql::MontaGravaCancelamentoEvento(evento, 1)));
-  } catch (const UnXml::EXmlErro&) {
-  } catch (const UnFuncoesCTe::EValorInvalido&) {
-  }
+  });
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ComumFuzz.h"
+#include "LeituraFuzz.h"
 #include "platform/UnXml.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
@@ -12,31 +13,21 @@ namespace L = UnLeituraRespostas;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
   UnXml::XmlDocumento doc;
-  try {
-    doc.CarregaTexto(ComumFuzz::Texto(dados, tamanho));
-  } catch (const UnXml::EXmlErro&) {
-    return 0;
-  }
-  try {
+  if (!LeituraFuzz::CarregaResposta(doc, dados, tamanho)) return 0;
+  LeituraFuzz::Le([&] {
     const std::string lote = L::LeNumeroLote(doc).sNumeroLote;
     const std::string recibo = L::RetornaNomeRecibo(lote);
     VERIFICA(recibo.size() == 15 + 8);
-    try {
-      const int32_t numero = L::ConverteNumeroLote(lote);
-      VERIFICA(numero >= 0);
-      VERIFICA(UnFuncoesCTe::EhNumeroDecimal(lote));
-      VERIFICA(ComumFuzz::AspasFechadas(UnComandosSql::MontaGravaNumeroLote(1, numero)));
-    } catch (const UnFuncoesCTe::EValorInvalido&) {
-    }
-  } catch (const UnXml::EXmlErro&) {
-  }
-  try {
+    const int32_t numero = L::ConverteNumeroLote(lote);
+    VERIFICA(numero >= 0);
+    VERIFICA(UnFuncoesCTe::EhNumeroDecimal(lote));
+    VERIFICA(ComumFuzz::AspasFechadas(UnComandosSql::MontaGravaNumeroLote(1, numero)));
+  });
+  LeituraFuzz::Le([&] {
     const L::ReciboLido recibo = L::LeRecibo(doc);
     const std::string sql = recibo.bTemInfRec ? UnComandosSql::MontaGravaRecibo(recibo, 1)
                                               : UnComandosSql::MontaGravaStatusRecibo(recibo.sStatus, 1);
     VERIFICA(ComumFuzz::AspasFechadas(sql));
-  } catch (const UnXml::EXmlErro&) {
-  } catch (const UnFuncoesCTe::EValorInvalido&) {
-  }
+  });
   return 0;
 }

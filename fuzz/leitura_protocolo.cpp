@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ComumFuzz.h"
+#include "LeituraFuzz.h"
 #include "platform/UnXml.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
@@ -12,18 +13,12 @@ namespace L = UnLeituraRespostas;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
   UnXml::XmlDocumento doc;
-  try {
-    doc.CarregaTexto(ComumFuzz::Texto(dados, tamanho));
-  } catch (const UnXml::EXmlErro&) {
-    return 0;
-  }
-  try {
+  if (!LeituraFuzz::CarregaResposta(doc, dados, tamanho)) return 0;
+  LeituraFuzz::Le([&] {
     const std::string status = L::LeStatus(doc);
     const L::ProtocoloLido protocolo = L::LeProtocolo(doc);
     VERIFICA(ComumFuzz::AspasFechadas(UnComandosSql::MontaPesquisaChave("CTe" + protocolo.sChave)));
     VERIFICA(ComumFuzz::AspasFechadas(UnComandosSql::MontaGravaProtocolo(status, protocolo, 1)));
-  } catch (const UnXml::EXmlErro&) {
-  } catch (const UnFuncoesCTe::EValorInvalido&) {
-  }
+  });
   return 0;
 }

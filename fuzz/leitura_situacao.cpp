@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ComumFuzz.h"
+#include "LeituraFuzz.h"
 #include "platform/UnXml.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
@@ -12,27 +13,20 @@ namespace L = UnLeituraRespostas;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, size_t tamanho) {
   UnXml::XmlDocumento doc;
-  try {
-    doc.CarregaTexto(ComumFuzz::Texto(dados, tamanho));
-  } catch (const UnXml::EXmlErro&) {
-    return 0;
-  }
-  try {
+  if (!LeituraFuzz::CarregaResposta(doc, dados, tamanho)) return 0;
+  LeituraFuzz::Le([&] {
     const std::string status = L::LeStatus(doc);
     const L::ProtocoloLido protocolo = L::LeProtocolo(doc);
     if (protocolo.sStatus == "100")
       VERIFICA(ComumFuzz::AspasFechadas(
           UnComandosSql::MontaGravaAutorizacaoSituacao(status, protocolo, 1)));
-  } catch (const UnXml::EXmlErro&) {
-  } catch (const UnFuncoesCTe::EValorInvalido&) {
-  }
-  try {
+  });
+  LeituraFuzz::Le([&] {
     if (const auto cancelamento = L::LeCancelamento(doc)) {
       VERIFICA(!cancelamento->sProtocolo.empty());
       VERIFICA(ComumFuzz::AspasFechadas(
           UnComandosSql::MontaGravaCancelamentoSituacao(*cancelamento, 1)));
     }
-  } catch (const UnXml::EXmlErro&) {
-  }
+  });
   return 0;
 }
