@@ -22,6 +22,12 @@ done
 if [ ${#faltam[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${faltam[@]}"
+  # A mirror caught mid-sync fails one index of the update; the install is what must succeed,
+  # so it is tried once more after a fresh update before giving up.
+  for tentativa in 1 2 3; do
+    $SUDO apt-get update -qq || true
+    $SUDO apt-get install -y -qq --no-install-recommends "${faltam[@]}" && break
+    [ "$tentativa" -lt 3 ] || exit 1
+    sleep 15
+  done
 fi
