@@ -1,5 +1,7 @@
 #include "shell/UnMonitor.h"
 
+#include <algorithm>
+
 #include "database/UnConflitos.h"
 #include "maintenance/UnDataArquivo.h"
 #include "maintenance/UnEnderecoSite.h"
@@ -119,20 +121,40 @@ void TMonitorCTe::ProcessaEmpresas() {
     qryEmpresa.Close();
     qryEmpresa.SQL = it_sSql;
     qryEmpresa.Open();
+    std::vector<TEmpresaObservada> empresas;
     for (size_t linha = 0; linha < qryEmpresa.QuantidadeLinhas(); ++linha) {
-      it_sCNPJEmpresa = qryEmpresa.FieldAsString(linha, "no_cnpj_cpf");
-      UnFuncoesCTe::CriaPastasCTe(it_sPastaRaizCTe, it_sCNPJEmpresa);
-      // Every workstation watches the same tree: one monitor at a time in a company's folder.
-      UnTrava::Trava trava;
-      if (trava.Obtem(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) +
-                      "MonitorCTe.lock") == UnTrava::Trava::Resultado::Ocupada)
-        continue;
-      ProcessaPastasEmpresa(UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa));
+      const std::string cnpj = qryEmpresa.FieldAsString(linha, "no_cnpj_cpf");
+      empresas.push_back({cnpj, UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, cnpj)});
+      ProcessaEmpresa(cnpj);
     }
+    sEmpresas = std::move(empresas);
   }
   bTimer1Ativo = true;
   EncerraTransacaoPasso();
   tela.MostraCicloParado("");
+}
+
+void TMonitorCTe::ProcessaEmpresa(const std::string& cnpj) {
+  it_sCNPJEmpresa = cnpj;
+  UnFuncoesCTe::CriaPastasCTe(it_sPastaRaizCTe, it_sCNPJEmpresa);
+  // Every workstation watches the same tree: one monitor at a time in a company's folder.
+  UnTrava::Trava trava;
+  if (trava.Obtem(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) +
+                  "MonitorCTe.lock") == UnTrava::Trava::Resultado::Ocupada)
+    return;
+  ProcessaPastasEmpresa(UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa));
+}
+
+void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
+  if (bEncerrado || bPassoEmExecucao || !bTimer1Ativo) return;  // the tick catches up
+  const auto empresa =
+      std::find_if(sEmpresas.begin(), sEmpresas.end(),
+                   [&](const TEmpresaObservada& e) { return e.sPastaRetorno == pasta; });
+  if (empresa == sEmpresas.end()) return;
+  const std::string cnpj = empresa->sCNPJ;
+  MarcaPasso passo(bPassoEmExecucao);
+  ProcessaEmpresa(cnpj);
+  EncerraTransacaoPasso();
 }
 
 void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {

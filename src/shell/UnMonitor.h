@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "database/UnFirebird.h"
 #include "platform/UnProcessos.h"
@@ -17,6 +18,12 @@
 
 inline constexpr const char* TITULO_APLICACAO = "quelvix Monitor CT-e";
 inline constexpr const char* AVISO_DO_SISTEMA = "Aviso do Sistema";
+
+// An issuing company of the last pass and its Retorno folder, for the folder watcher.
+struct TEmpresaObservada {
+  std::string sCNPJ;
+  std::string sPastaRetorno;
+};
 
 // Module values of the self-update, set when the connection opens.
 struct TValoresAtualizacao {
@@ -39,6 +46,13 @@ class TMonitorCTe {
   void Timer1Timer();
   void ProcessaEmpresas();
   void ProcessaPastasEmpresa(const std::string& pasta);
+  // One company's folder pass under the company lock, as the timed pass runs it.
+  void ProcessaEmpresa(const std::string& cnpj);
+  // A change seen in a company's Retorno folder: that company's folder pass alone, at once.
+  // Nothing runs while a pass runs or the cycle is stopped; the next tick catches up.
+  void ProcessaPastaAlterada(const std::string& pasta);
+  // The companies of the last pass: the folders to watch.
+  const std::vector<TEmpresaObservada>& EmpresasObservadas() const { return sEmpresas; }
   bool ProcessoEmExecucao(const std::string& nome);
   bool ConexaoPermitida();
   // After every tick: ends the monitor when no ERP program runs or the ERP asks to disconnect.
@@ -151,6 +165,7 @@ class TMonitorCTe {
   bool bTimer1Ativo = false;
   bool bPassoEmExecucao = false;
   bool bEncerrado = false;
+  std::vector<TEmpresaObservada> sEmpresas;
   std::set<std::string> sArquivosVistos;  // names already taken up by the running processor
   std::string sArquivoAtual;              // full path of the file taken up last
 };
