@@ -22,6 +22,8 @@ class TelaMedicao : public UnTela::Tela {
   void MostraCicloParado(const std::string& mensagem) override {
     if (!mensagem.empty()) ++iCiclosParados;
   }
+  void MostraSituacaoArquivo(const std::string&) override {}
+  void MostraEspera(size_t, int64_t) override {}
 
   long iContadores = 0, iPerguntas = 0, iNotificacoes = 0, iCiclosParados = 0;
 };

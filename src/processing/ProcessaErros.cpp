@@ -9,12 +9,10 @@ namespace {
 void ProcessaArquivosErro(TMonitorCTe& m, TFileListBox& lista, const std::string& pasta,
                           const std::string& mascara, int32_t& contador) {
   m.tela.ProcessaMensagens();
-  m.IniciaProcessador(lista, pasta, mascara);
-  while (m.SelecionaProximo(lista)) {
+  m.PercorreArquivos(lista, pasta, mascara, nullptr,
+                     [&](const std::string& atual, const std::string& nome) {
     m.tela.ProcessaMensagens();
-    const std::string atual = lista.FileName();
-    const std::string nome = lista.NomeSelecionado();
-    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) return;
     ++contador;
     m.MostraArquivo(nome);
     const std::string destino =
@@ -24,8 +22,7 @@ void ProcessaArquivosErro(TMonitorCTe& m, TFileListBox& lista, const std::string
       lista.Remove(nome);
     }
     m.MostraArquivoErro(destino);
-    m.MostraArquivo("");
-  }
+  });
 }
 
 }  // namespace

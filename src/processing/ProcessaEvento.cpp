@@ -7,13 +7,11 @@
 
 void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                  const std::string& pasta) {
-  IniciaProcessador(lista, pasta, "CTe*-eve.xml*");
-  while (SelecionaProximo(lista)) {
+  PercorreArquivos(lista, pasta, "CTe*-eve.xml*", nullptr,
+                   [&](const std::string& atual, const std::string& nome) {
     tela.ProcessaMensagens();
-    const std::string atual = lista.FileName();
-    const std::string nome = lista.NomeSelecionado();
     it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 56);
-    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) return;
     doc.Carrega(atual);
     MostraArquivo(nome);
     const UnLeituraRespostas::EventoLido evento = UnLeituraRespostas::LeEvento(doc);
@@ -36,6 +34,5 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
         MoveErro(lista, atual, &iCTeErro);
       }
     }
-    MostraArquivo("");
-  }
+  });
 }

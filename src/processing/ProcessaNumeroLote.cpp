@@ -9,14 +9,12 @@ using UnFuncoesCTe::RetornaPastaCTe;
 
 void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                      const std::string& pasta) {
-  IniciaProcessador(lista, pasta, "CTe*-num-lot.xml*");
-  while (SelecionaProximo(lista)) {
+  PercorreArquivos(lista, pasta, "CTe*-num-lot.xml*", &iLotesErro,
+                   [&](const std::string& atual, const std::string& nome) {
     tela.ProcessaMensagens();
-    const std::string atual = lista.FileName();
-    const std::string nome = lista.NomeSelecionado();
     it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 60);
     const UnLeituraRespostas::NomeLoteLido pecas = UnLeituraRespostas::LeNomeLote(it_sNomeArquivo);
-    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) return;
     doc.Carrega(atual);
     MostraArquivo(nome);
     const std::string lote = UnLeituraRespostas::LeNumeroLote(doc).sNumeroLote;
@@ -35,8 +33,7 @@ void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lis
           RetornaPastaCTe(5, it_sPastaRaizCTe, it_sCNPJEmpresa) + recibo);
       MoveErro(lista, atual, &iLotesErro);
     }
-    MostraArquivo("");
-  }
+  });
 }
 
 void TMonitorCTe::GravaNumeroLote(int32_t id, int32_t lote) {

@@ -3,21 +3,17 @@
 // status at the root and the document's protocol in protCTe/infProt.
 #include "platform/UnArquivos.h"
 #include "processing/UnComandosSql.h"
-#include "processing/UnEsperaArquivo.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnLeituraRespostas.h"
 #include "shell/UnMonitor.h"
 
 void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                     const std::string& pasta) {
-  IniciaProcessador(lista, pasta, "*-pro-rec.xml*");
-  while (SelecionaProximo(lista)) {
-    const std::string atual = lista.FileName();
-    const std::string nome = lista.NomeSelecionado();
+  PercorreArquivos(lista, pasta, "*-pro-rec.xml*", nullptr,
+                   [&](const std::string& atual, const std::string& nome) {
     it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 27);
-    if (!UnEsperaArquivo::AguardaGravacaoAssentada(atual, [this] { tela.ProcessaMensagens(); }))
-      continue;
-    if (!UnFuncoesCTe::EhArquivoCTe(atual) || !UnArquivos::ExisteArquivo(atual)) continue;
+    if (!UnFuncoesCTe::EhArquivoCTe(atual) || !UnArquivos::ExisteArquivo(atual)) return;
+    // A result the transmitter is still writing does not load; it waits for its next write.
     doc.Carrega(atual);
     MostraArquivo(nome);
     const std::string statusLote = UnLeituraRespostas::LeStatus(doc);
@@ -40,7 +36,6 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
         }
       }
     }
-    MostraArquivo("");
     tela.ProcessaMensagens();
-  }
+  });
 }

@@ -15,13 +15,11 @@ bool EhStatusSituacaoAceito(const std::string& status) {
 
 void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                    const std::string& pasta) {
-  IniciaProcessador(lista, pasta, "*-sit.xml*");
-  while (SelecionaProximo(lista)) {
+  PercorreArquivos(lista, pasta, "*-sit.xml*", &iCTeErro,
+                   [&](const std::string& atual, const std::string& nome) {
     tela.ProcessaMensagens();
-    const std::string atual = lista.FileName();
-    const std::string nome = lista.NomeSelecionado();
     it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 52);
-    if (!UnFuncoesCTe::EhArquivoCTe(atual)) continue;
+    if (!UnFuncoesCTe::EhArquivoCTe(atual)) return;
     doc.Carrega(atual);
     MostraArquivo(nome);
     ExecutaPesquisa(UnComandosSql::MontaPesquisaChave(
@@ -40,6 +38,5 @@ void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista
       MoveSucesso(lista, atual, 12);
       ++iCTeAutorizada;
     }
-    MostraArquivo("");
-  }
+  });
 }

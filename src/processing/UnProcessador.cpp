@@ -1,6 +1,8 @@
 // The skeleton every answer-file processor follows: the list of its files, the pick of the
 // next one, the success and error moves, and the statement idioms.
 #include "platform/UnArquivos.h"
+#include "platform/UnLocalidade.h"
+#include "processing/UnClassesErro.h"
 #include "processing/UnFuncoesCTe.h"
 #include "shell/UnMonitor.h"
 
@@ -19,6 +21,11 @@ std::string NomeDoCaminho(const std::string& caminho) {
   return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
 }
 
+std::string Desde(int64_t milissegundos) {
+  return UnLocalidade::FormataDataHoraPadrao(UnLocalidade::HoraLocal(milissegundos));
+}
+
+
 }  // namespace
 
 void TMonitorCTe::IniciaProcessador(TFileListBox& lista, const std::string& pasta,
@@ -28,25 +35,80 @@ void TMonitorCTe::IniciaProcessador(TFileListBox& lista, const std::string& past
   lista.Directory = SemSeparadorFinal(pasta);
   lista.Update();
   sArquivosVistos.clear();
-  sArquivoAtual.clear();
 }
 
 bool TMonitorCTe::SelecionaProximo(TFileListBox& lista) {
-  // The file of the last turn that is still there was left in place.
-  if (!sArquivoAtual.empty() && UnArquivos::ExisteArquivo(sArquivoAtual))
-    RegistraArquivo(sArquivoAtual, "mantido", 0);
-  sArquivoAtual.clear();
   it_iID_CTe = 0;
   // A file that stayed in place keeps its place in the list; take each name once per run.
   for (size_t i = 0; i < lista.Items.size(); ++i) {
     if (sArquivosVistos.insert(lista.Items[i]).second) {
       lista.ItemIndex = static_cast<int>(i);
-      sArquivoAtual = lista.FileName();
       return true;
     }
   }
   lista.ItemIndex = -1;
   return false;
+}
+
+void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta,
+                                   const std::string& mascara, int32_t* contadorErro,
+                                   const TrataArquivo& trata) {
+  IniciaProcessador(lista, pasta, mascara);
+  Esperas.EsqueceAusentes(SemSeparadorFinal(pasta) + UnArquivos::SEPARADOR,
+                          [](const std::string& c) { return UnArquivos::ExisteArquivo(c); });
+  while (SelecionaProximo(lista)) {
+    const std::string atual = lista.FileName();
+    const std::string nome = lista.NomeSelecionado();
+    try {
+      trata(atual, nome);
+      EncerraEspera(atual, "gravado");
+      // A file the processor leaves in place (not an answer of the monitor's, a move that
+      // failed) is told once, not at every pass.
+      if (UnArquivos::ExisteArquivo(atual) && sArquivosMantidos.insert(atual).second)
+        RegistraArquivo(atual, "mantido", 0);
+    } catch (const std::exception& erro) {
+      const UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
+      if (classe != UnClassesErro::ClasseErro::ConflitoLinha &&
+          classe != UnClassesErro::ClasseErro::FalhaArquivo)
+        throw;
+      AguardaArquivo(lista, atual, classe == UnClassesErro::ClasseErro::ConflitoLinha,
+                     erro.what(), contadorErro);
+    }
+    MostraArquivo("");
+  }
+}
+
+void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual, bool bConflito,
+                                 const std::string& detalhe, int32_t* contadorErro) {
+  using UnArquivosEmEspera::TextoMotivo;
+  const std::string motivo = NumaLinha(detalhe);
+  const auto decisao =
+      Esperas.RegistraFalha(atual, bConflito, motivo, UnArquivos::DataUltimaGravacao(atual),
+                            UnLocalidade::AgoraMilissegundos());
+  const UnArquivosEmEspera::Espera& espera = Esperas.Esperas().at(atual);
+  if (decisao.bSepara) {
+    Esperas.Remove(atual);
+    InformaArquivo(atual, "separado para Erro, inalterado e com falha desde " +
+                              Desde(espera.iDesde) + ": " + motivo);
+    MoveErro(lista, atual, contadorErro);
+    return;
+  }
+  // A file still being written is no news; a conflict or a failure is, once.
+  if (decisao.bMudouEstado && espera.motivo != UnArquivosEmEspera::Motivo::Incompleto)
+    InformaArquivo(atual, "aguardando (" + TextoMotivo(espera.motivo) + ") desde " +
+                              Desde(espera.iDesde) + ": " + motivo);
+}
+
+void TMonitorCTe::EncerraEspera(const std::string& atual, const std::string& desfecho) {
+  const auto espera = Esperas.Remove(atual);
+  if (espera && espera->motivo != UnArquivosEmEspera::Motivo::Incompleto)
+    InformaArquivo(atual, desfecho + " depois de aguardar desde " +
+                              Desde(espera->iDesde));
+}
+
+void TMonitorCTe::InformaArquivo(const std::string& caminho, const std::string& situacao) {
+  RegistraArquivo(caminho, situacao, it_iID_CTe);
+  tela.MostraSituacaoArquivo(NomeDoCaminho(caminho) + ": " + situacao);
 }
 
 void TMonitorCTe::RegistraArquivo(const std::string& caminho, const std::string& rota,

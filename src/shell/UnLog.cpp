@@ -26,6 +26,12 @@ constexpr const char* PREFIXO = "MonitorCTe-";
 
 }  // namespace
 
+std::string NumaLinha(std::string texto) {
+  for (char& c : texto)
+    if (c == '\r' || c == '\n') c = ' ';
+  return texto;
+}
+
 void TLogAtividade::Inicia(const std::string& pastaExecutavel) {
   pasta_ = pastaExecutavel + UnArquivos::SEPARADOR + "Log";
   diaLimpo_ = -1;

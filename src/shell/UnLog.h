@@ -7,6 +7,9 @@
 
 #include "platform/UnLocalidade.h"
 
+// One log line for a message that may span lines.
+std::string NumaLinha(std::string texto);
+
 class TLogAtividade {
  public:
   static constexpr int DIAS_GUARDADOS = 30;

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include "database/UnConflitos.h"
 #include "maintenance/UnDataArquivo.h"
 #include "maintenance/UnEnderecoSite.h"
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "platform/UnMascara.h"
 #include "platform/UnTrava.h"
+#include "processing/UnClassesErro.h"
 #include "processing/UnFuncoesCTe.h"
+#include "shell/UnAjustesOcultos.h"
 
 using UnTela::EFimMonitor;
 
@@ -25,19 +26,6 @@ class MarcaPasso {
   bool& marca_;
 };
 
-bool EhErroDeConexao(const std::string& mensagem) {
-  for (const char* texto : {"Unable to complete network request to host", "Error reading data",
-                            "unprepared dynamic SQL"})
-    if (mensagem.find(texto) != std::string::npos) return true;
-  return false;
-}
-
-// One log line for a message that may span lines.
-std::string NumaLinha(std::string texto) {
-  for (char& c : texto)
-    if (c == '\r' || c == '\n') c = ' ';
-  return texto;
-}
 
 std::string NomeDoProcesso(const std::string& entrada) {
   const size_t separador = entrada.find_last_of("\\/:");
@@ -48,8 +36,11 @@ std::string NomeDoProcesso(const std::string& entrada) {
 
 TMonitorCTe::TMonitorCTe(UnTela::Tela& t)
     : tela(t),
+      Esperas(UnAjustesOcultos::Milissegundos(
+          "QUELVIX_MONITOR_SEPARA_MS", UnArquivosEmEspera::TArquivosEmEspera::ESPERA_SEPARAR_MS)),
       sCaminhoExecutavel(UnProcessos::CaminhoExecutavel()),
-      sEnderecoSite(UnEnderecoSite::RetornaEnderecoSite()) {}
+      sEnderecoSite(UnEnderecoSite::RetornaEnderecoSite()),
+      iRetomaCicloMs(UnAjustesOcultos::Milissegundos("QUELVIX_MONITOR_RETOMA_MS", 60000)) {}
 
 TMonitorCTe::~TMonitorCTe() = default;
 
@@ -68,38 +59,47 @@ void TMonitorCTe::FormCreate() {
   MostraContadores();
   const std::string nome = RetornaNomeBanco();
   ConectaBancoDados(nome);
-  ProcessaEmpresas();
+  // A start-up pass that cannot run leaves the cycle stopped, retried by the ticks like any other.
+  ExecutaPasso([this] { ProcessaEmpresas(); }, true);
   VerificaNovaVersao(BancoDados(), 1);
-  bTimer1Ativo = true;
 }
 
 void TMonitorCTe::Timer1Timer() {
   if (bEncerrado || bPassoEmExecucao) return;
   tela.ProcessaMensagens();
+  // A stopped cycle tries again by itself once a minute; the checks below run at every tick.
+  if (bTimer1Ativo || UnLocalidade::AgoraMilissegundos() - iCicloParadoEm >= iRetomaCicloMs)
+    ExecutaPasso([this] { ProcessaEmpresas(); }, false);
+  VerificaContinuidade();
+}
+
+void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeErro) {
   try {
-    ProcessaEmpresas();
+    passo();
   } catch (const std::exception& erro) {
     const std::string mensagem = erro.what();
     Log.Registra("erro no ciclo: " + NumaLinha(mensagem));
-    if (UnConflitos::EhConflitoTransitorio(erro)) {
-      // Another user holds the row: the file stays and the next tick tries again.
+    const UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
+    if (classe == UnClassesErro::ClasseErro::ConflitoLinha) {
+      // A row held outside any file's turn: the next pass tries again.
       try {
         EncerraTransacaoPasso();
       } catch (const std::exception&) {
         IBD_BancoDados->Desconecta();
       }
-      return VerificaContinuidade();
+      return;
     }
     bTimer1Ativo = false;
+    iCicloParadoEm = UnLocalidade::AgoraMilissegundos();
     if (IBD_BancoDados) IBD_BancoDados->Desconecta();
-    if (EhErroDeConexao(mensagem)) {
+    if (classe == UnClassesErro::ClasseErro::ConexaoPerdida) {
       tela.MostraNotificacao("O sistema será finalizado. Erro: " + mensagem, AVISO_DO_SISTEMA,
                              UnTela::ICONE_ERRO);
       throw EFimMonitor{1};
     }
     tela.MostraCicloParado(mensagem);
+    if (bExibeErro) MostraErroPadrao(mensagem);
   }
-  VerificaContinuidade();
 }
 
 void TMonitorCTe::VerificaContinuidade() {
@@ -132,6 +132,7 @@ void TMonitorCTe::ProcessaEmpresas() {
   bTimer1Ativo = true;
   EncerraTransacaoPasso();
   tela.MostraCicloParado("");
+  MostraEspera();
 }
 
 void TMonitorCTe::ProcessaEmpresa(const std::string& cnpj) {
@@ -153,8 +154,17 @@ void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
   if (empresa == sEmpresas.end()) return;
   const std::string cnpj = empresa->sCNPJ;
   MarcaPasso passo(bPassoEmExecucao);
-  ProcessaEmpresa(cnpj);
-  EncerraTransacaoPasso();
+  ExecutaPasso(
+      [&] {
+        ProcessaEmpresa(cnpj);
+        EncerraTransacaoPasso();
+        MostraEspera();
+      },
+      false);
+}
+
+void TMonitorCTe::MostraEspera() {
+  tela.MostraEspera(Esperas.Esperas().size(), Esperas.MaisAntiga().value_or(0));
 }
 
 void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
@@ -220,7 +230,7 @@ void TMonitorCTe::BitBtn3Click() {
   TrataEvento([this] {
     ZeraContadores();
     MostraContadores();
-    ProcessaEmpresas();
+    ExecutaPasso([this] { ProcessaEmpresas(); }, true);
   });
 }
 

@@ -12,6 +12,7 @@
 #include "database/UnFirebird.h"
 #include "platform/UnProcessos.h"
 #include "platform/UnXml.h"
+#include "processing/UnArquivosEmEspera.h"
 #include "processing/UnListaArquivos.h"
 #include "shell/UnLog.h"
 #include "shell/UnTela.h"
@@ -55,6 +56,10 @@ class TMonitorCTe {
   const std::vector<TEmpresaObservada>& EmpresasObservadas() const { return sEmpresas; }
   bool ProcessoEmExecucao(const std::string& nome);
   bool ConexaoPermitida();
+  // Runs a pass: an error that leaves it ends the monitor when the connection is lost, leaves
+  // the cycle stopped (shown, retried by the ticks; with `bExibeErro` also on the standard
+  // error display) when the pass cannot run, and is let pass when a row is held.
+  void ExecutaPasso(const std::function<void()>& passo, bool bExibeErro);
   // After every tick: ends the monitor when no ERP program runs or the ERP asks to disconnect.
   void VerificaContinuidade();
   // Buttons and menu, as the shells call them; errors go to the standard error display.
@@ -107,6 +112,14 @@ class TMonitorCTe {
   void VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo);
 
   // ---- Processor skeleton helpers
+  using TrataArquivo = std::function<void(const std::string& atual, const std::string& nome)>;
+  // Lists the folder with the mask and hands every file to `trata`, each on its own: a file
+  // whose turn fails for its own sake (it cannot be read yet, it is malformed, its values are
+  // refused, its row is held) waits in Retorno and the others go on; an error that concerns
+  // the whole pass leaves. A failing file that stays unchanged is set aside by the error move
+  // with `contadorErro`.
+  void PercorreArquivos(TFileListBox& lista, const std::string& pasta, const std::string& mascara,
+                        int32_t* contadorErro, const TrataArquivo& trata);
   // Picks the first name of the list not yet taken up in this run of the processor; false
   // when none is left. Files left in place are skipped until the next pass.
   bool SelecionaProximo(TFileListBox& lista);
@@ -121,6 +134,8 @@ class TMonitorCTe {
   void ExecutaPesquisa(const std::string& sql);
   // One activity-log line for a handled file: its route ("OK", "Erro", "mantido") and CT-e.
   void RegistraArquivo(const std::string& caminho, const std::string& rota, int32_t id);
+  // How many files wait and since when the oldest does, for the window.
+  void MostraEspera();
 
   // ---- State (names of the system's conventions)
   UnTela::Tela& tela;
@@ -151,6 +166,8 @@ class TMonitorCTe {
   TFileListBox FileListBox1;
   TValoresAtualizacao Atualizacao;
   TLogAtividade Log;
+  // The files that wait in the Retorno folders, with their reasons.
+  UnArquivosEmEspera::TArquivosEmEspera Esperas;
 
   // Where the monitor runs from: the running executable, or an ERP folder a test chooses.
   std::string sCaminhoExecutavel;
@@ -160,12 +177,21 @@ class TMonitorCTe {
   std::function<bool(const UnProcessos::PedidoExecucao&)> Executa = UnProcessos::Executa;
   // Base address of the maker's web server (loopback in tests).
   std::string sEnderecoSite;
+  // How long a stopped cycle waits before it tries again by itself.
+  int64_t iRetomaCicloMs;
 
  private:
   bool bTimer1Ativo = false;
   bool bPassoEmExecucao = false;
   bool bEncerrado = false;
+  int64_t iCicloParadoEm = 0;  // when the cycle last stopped (ms)
   std::vector<TEmpresaObservada> sEmpresas;
-  std::set<std::string> sArquivosVistos;  // names already taken up by the running processor
-  std::string sArquivoAtual;              // full path of the file taken up last
+  void AguardaArquivo(TFileListBox& lista, const std::string& atual, bool bConflito,
+                      const std::string& detalhe, int32_t* contadorErro);
+  void EncerraEspera(const std::string& atual, const std::string& desfecho);
+  // One log line and one line on the screen about a file that waits or stopped waiting.
+  void InformaArquivo(const std::string& caminho, const std::string& situacao);
+
+  std::set<std::string> sArquivosVistos;    // names already taken up by the running processor
+  std::set<std::string> sArquivosMantidos;  // files left in place, already logged once
 };

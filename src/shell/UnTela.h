@@ -1,6 +1,7 @@
 #pragma once
 // What the core asks of the shell: the window on Windows, the terminal on Linux.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -32,6 +33,11 @@ class Tela {
   virtual void ProcessaMensagens() = 0;
   // The cycle stopped after an error (empty text: it runs again).
   virtual void MostraCicloParado(const std::string& mensagem) = 0;
+  // A file started or stopped waiting in its Retorno folder: its name, the reason, since when.
+  virtual void MostraSituacaoArquivo(const std::string& linha) = 0;
+  // How many files wait and the start of the oldest wait (ms since 1970, UTC); shown while
+  // nothing is being read. Zero files: nothing waits.
+  virtual void MostraEspera(size_t quantidade, int64_t iMaisAntiga) = 0;
 };
 
 // Raised to end the monitor at once; the shell ends the process with this exit code.

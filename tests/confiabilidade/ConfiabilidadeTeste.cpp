@@ -48,14 +48,39 @@ TEST(Confiabilidade, LinhaPresaPorOutroUsuarioEsperaEGravaSemReiniciar) {
   edicao.ExecSQL();  // not committed: the ERP user is still editing
 
   EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  // While the row is held, the company's other answers and the next company's go through.
+  const int32_t outro = c.inst.banco->AdicionaCTe(c.iEmpresa, CHAVE_2);
+  InfEvento cancelamento;
+  cancelamento.chCTe = CHAVE_2;
+  EscreveResposta(c.inst.Retorno(CNPJ) + NomeEvento(CHAVE_2), RetornoEvento(cancelamento));
+  const std::string cnpj2 = "22222222000122";
+  const std::string chave3 = "35120612345678000199570010000099991000099999";
+  const int32_t terceiro =
+      c.inst.banco->AdicionaCTe(c.inst.banco->AdicionaEmpresa(cnpj2), chave3);
+  EscreveResposta(c.inst.Retorno(cnpj2) + NomeSituacao(chave3), Situacao("100", [&] {
+                    InfProt p;
+                    p.chCTe = chave3;
+                    return p;
+                  }()));
   for (int tick = 0; tick < 3; ++tick) {
     c.m->Timer1Timer();
     EXPECT_TRUE(c.m->Timer1Ativo());
     EXPECT_TRUE(fs::exists(c.Situacao100()));
   }
+  const auto coluna = [&](const char* nome, int32_t id) {
+    return c.inst.banco->Texto("select cast(" + std::string(nome) +
+                               " as varchar(20)) from MOV_CTE_RET where id_cte = " +
+                               std::to_string(id));
+  };
+  EXPECT_EQ(coluna("CD_ST_CAN_CTE", outro), "135");
+  EXPECT_EQ(coluna("CD_ST_CTE", terceiro), "100");
   EXPECT_EQ(c.tela.ciclosParados.back(), "");
   EXPECT_TRUE(c.tela.notificacoes.empty());
-  EXPECT_NE(c.Log().find("erro no ciclo: deadlock"), std::string::npos) << c.Log();
+  // The wait is told once, with its reason, not at every tick.
+  ASSERT_EQ(c.tela.situacoes.size(), 1u);
+  EXPECT_NE(c.tela.situacoes[0].find("CT-e em uso por outro usuário"), std::string::npos);
+  EXPECT_NE(c.tela.situacoes[0].find("deadlock"), std::string::npos) << c.tela.situacoes[0];
+  EXPECT_EQ(c.tela.iEsperando, 1u);
 
   usuario.Transacao().Commit();
   c.m->Timer1Timer();
@@ -63,7 +88,11 @@ TEST(Confiabilidade, LinhaPresaPorOutroUsuarioEsperaEGravaSemReiniciar) {
   EXPECT_EQ(c.inst.banco->Inteiro("select CD_ST_CTE from MOV_CTE_RET where id_cte = " +
                                   std::to_string(c.iCTe)),
             100);
-  EXPECT_EQ(c.m->iCTeAutorizada, 1);
+  EXPECT_EQ(c.m->iCTeAutorizada, 2);
+  EXPECT_EQ(c.tela.iEsperando, 0u);
+  EXPECT_NE(c.Log().find(NomeSituacao(CHAVE_1) + " | gravado depois de aguardar"),
+            std::string::npos)
+      << c.Log();
 }
 
 TEST(Confiabilidade, EmpresaEmUsoPorOutraEstacaoFicaParaOProximoPasso) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/UnXml.h"
@@ -32,15 +33,6 @@ class RespostasHostis : public CenarioProcessamento {
                " and CD_ST_CTE is null and NO_PROTOCOLO_CAN_CTE is null"
                " and DH_PROCESSA_CAN_CTE is null and CD_ST_CAN_CTE is null") == 1;
   }
-  // The pass ends with the error the cycle gets for this file.
-  void PassoFalhaCom(const std::string& trecho) {
-    try {
-      Passo();
-      ADD_FAILURE() << "the pass ended without an error";
-    } catch (const std::exception& e) {
-      EXPECT_NE(std::string(e.what()).find(trecho), std::string::npos) << e.what();
-    }
-  }
 };
 
 // The tick's checks need an ERP program running. It is started before the monitor connects,
@@ -66,9 +58,9 @@ TEST_F(RespostasHostis, RespostaDe50MiBEhLidaInteira) {
   EXPECT_EQ(m->iLotesProcessados, 1);
 }
 
-TEST_F(CicloHostil, LixoBinarioComNomeDeRespostaParaOCicloSemGravar) {
+TEST_F(CicloHostil, LixoBinarioComNomeDeRespostaEsperaSemSegurarOCiclo) {
   const int32_t id = AdicionaCTe(R::CHAVE_1);
-  // A second company after this one: its answer waits for the cycle to resume.
+  // A second company after this one.
   const std::string cnpj2 = "22222222000122";
   const int32_t empresa2 = inst.banco->AdicionaEmpresa(cnpj2);
   const std::string chave2 = R::CHAVE_2;
@@ -84,26 +76,21 @@ TEST_F(CicloHostil, LixoBinarioComNomeDeRespostaParaOCicloSemGravar) {
   R::EscreveResposta(inst.Retorno(cnpj2) + R::NomeEvento(chave2), R::RetornoEvento(cancelamento2));
 
   m->Timer1Timer();
-  EXPECT_FALSE(m->Timer1Ativo());
-  ASSERT_FALSE(tela.ciclosParados.empty());
-  EXPECT_NE(tela.ciclosParados.back().find("XML mal formado"), std::string::npos);
+  // The garbage waits in Retorno; the other company's answer is recorded in the same pass.
+  EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_EQ(tela.ciclosParados.back(), "");
   EXPECT_TRUE(tela.notificacoes.empty());
   EXPECT_TRUE(ExisteArquivo(Retorno(LOTE_1)));
   EXPECT_TRUE(ExisteArquivo(Retorno(semNome)));
   EXPECT_TRUE(SemGravacao(id));
-  EXPECT_TRUE(SemGravacao(id2));
-  EXPECT_TRUE(tela.perguntas.empty());
-
-  // Once the file is taken away, "Reiniciar" reaches the other company again.
-  fs::remove(Retorno(LOTE_1));
-  m->BitBtn3Click();
-  EXPECT_TRUE(m->Timer1Ativo());
   EXPECT_EQ(inst.banco->Texto("select cast(CD_ST_CAN_CTE as varchar(5)) from MOV_CTE_RET where id_cte = " +
                               std::to_string(id2)),
             "135");
   EXPECT_TRUE(ExisteArquivo(inst.RetornoOK(cnpj2) + R::NomeEvento(chave2)));
-  EXPECT_TRUE(ExisteArquivo(Retorno(semNome)));
-  EXPECT_TRUE(SemGravacao(id));
+  EXPECT_TRUE(tela.perguntas.empty());
+  ASSERT_EQ(m->Esperas.Esperas().count(Retorno(LOTE_1)), 1u);
+  EXPECT_NE(m->Esperas.Esperas().at(Retorno(LOTE_1)).sDetalhe.find("XML mal formado"),
+            std::string::npos);
 }
 
 TEST_F(RespostasHostis, BombaDeEntidadesNaoEhExpandida) {
@@ -124,7 +111,7 @@ TEST_F(RespostasHostis, BombaDeEntidadesNaoEhExpandida) {
                             "<cStat>135</cStat><nProt>&e9;</nProt></infEvento></retEventoCTe>";
   const std::string nome = R::NomeEvento(R::CHAVE_1);
   Resposta(nome, bomba);
-  PassoFalhaCom("DTD");
+  PassoDeixaEsperando("DTD");
   EXPECT_TRUE(ExisteArquivo(Retorno(nome)));
   EXPECT_TRUE(SemGravacao(id));
 
@@ -132,7 +119,7 @@ TEST_F(RespostasHostis, BombaDeEntidadesNaoEhExpandida) {
   R::InfEvento referencia;
   referencia.nProt = "&e9;";
   Resposta(nome, R::RetornoEvento(referencia));
-  PassoFalhaCom("entidade");
+  PassoDeixaEsperando("entidade");
   EXPECT_TRUE(ExisteArquivo(Retorno(nome)));
   EXPECT_TRUE(SemGravacao(id));
 }
@@ -152,7 +139,7 @@ TEST_F(RespostasHostis, ArquivoQueNaoSePodeLerFicaNoLugar) {
   fs::create_symlink(Retorno("naoexiste.xml"), Retorno(R::NomeNumeroLote(R::CHAVE_2)));
   ASSERT_EQ(mkfifo(Retorno(R::NomeEvento(R::CHAVE_1)).c_str(), 0666), 0);
   ASSERT_EQ(mkfifo(Retorno("351000012345678-pro-rec.xml").c_str(), 0666), 0);
-  PassoFalhaCom("Não foi possível ler");
+  PassoDeixaEsperando("Não foi possível ler");
   EXPECT_TRUE(fs::is_symlink(ilegivel) || ExisteArquivo(ilegivel));
   EXPECT_TRUE(SemGravacao(id));
   EXPECT_EQ(m->iLotesProcessados + m->iLotesErro + m->iConfirmacaoErro, 0);
@@ -227,12 +214,8 @@ TEST_F(RespostasHostis, NomesMaioresQueOsCamposCortados) {
   // CT-e (the file goes to Erro); nothing is written.
   const std::string curto = "CTe1-num-lot.xml";
   Resposta(curto, R::NumeroLote("123"));
-  try {
-    Passo();
-    EXPECT_TRUE(ExisteArquivo(Erro(curto)));
-  } catch (const UnFuncoesCTe::EValorInvalido&) {
-    EXPECT_TRUE(ExisteArquivo(Retorno(curto)));
-  }
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(Erro(curto)) || ExisteArquivo(Retorno(curto)));
   EXPECT_TRUE(Nula("NO_LOTE_CTE", id));
 }
 
@@ -278,7 +261,7 @@ TEST_F(RespostasHostis, LoteAlemDe32BitsNuncaDaVolta) {
     Resposta(LOTE_1, R::NumeroLote(lote));
     const std::string recibo = UnFuncoesCTe::PreencheZeros(lote, 15) + "-rec.xml";
     Resposta(recibo, R::Recibo("103", R::InfRec{}));
-    PassoFalhaCom("is not a valid integer value");
+    PassoDeixaEsperando("is not a valid integer value");
     EXPECT_TRUE(ExisteArquivo(Retorno(LOTE_1))) << lote;
     EXPECT_TRUE(ExisteArquivo(Retorno(recibo))) << lote;
     EXPECT_TRUE(SemGravacao(id)) << lote;
@@ -305,7 +288,7 @@ TEST_F(RespostasHostis, ArvoreMuitoProfundaNaoEstouraAPilha) {
   const std::string nome = R::NomeSituacao(R::CHAVE_1);
   Resposta(nome, xml);
   // Status 100 asks for protCTe, which is absent: the reading error stops the pass.
-  PassoFalhaCom("inexistente");
+  PassoDeixaEsperando("inexistente");
   EXPECT_TRUE(ExisteArquivo(Retorno(nome)));
   EXPECT_TRUE(SemGravacao(id));
 }
@@ -313,14 +296,15 @@ TEST_F(RespostasHostis, ArvoreMuitoProfundaNaoEstouraAPilha) {
 TEST_F(RespostasHostis, ResultadoQueNuncaTerminaDeSerGravadoNaoPrendeOPasso) {
   const int32_t id = AdicionaCTe(R::CHAVE_1);
   const int32_t id2 = AdicionaCTe(R::CHAVE_2);
-  // A writer that never finishes its processing-result file...
+  // A writer that never finishes its processing-result file: it grows, never closing its root...
   const std::string sempre = "351000012345678-pro-rec.xml";
-  EscreveArquivo(Retorno(sempre), R::ResultadoLote("100", R::InfProt{}));
+  const std::string inicio = R::ResultadoLote("100", R::InfProt{});
+  EscreveArquivo(Retorno(sempre), inicio.substr(0, inicio.size() - 20));
   std::atomic<bool> parar{false}, escrevendo{true};
   std::thread escritor([&] {
     const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     while (!parar && std::chrono::steady_clock::now() < limite) {
-      fs::last_write_time(Retorno(sempre), fs::file_time_type::clock::now());
+      std::ofstream(Retorno(sempre), std::ios::app) << "<a>";
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     escrevendo = false;
@@ -340,4 +324,7 @@ TEST_F(RespostasHostis, ResultadoQueNuncaTerminaDeSerGravadoNaoPrendeOPasso) {
   EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id), "135");
   EXPECT_EQ(Coluna("CD_ST_CTE", id2), "100");
   EXPECT_TRUE(ExisteArquivo(OK("351000012345679-pro-rec.xml")));
+  // Still changing, it is never set aside, and nothing is said about it.
+  EXPECT_EQ(m->Esperas.Esperas().count(Retorno(sempre)), 1u);
+  EXPECT_TRUE(tela.situacoes.empty());
 }

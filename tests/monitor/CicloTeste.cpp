@@ -126,7 +126,7 @@ TEST(Ciclo, PerguntaRespondidaSimAbreOArquivoDeErro) {
             "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?");
 }
 
-TEST(Ciclo, PassoQueFalhaParaOCicloEmSilencioEReiniciarRetoma) {
+TEST(Ciclo, PassoQueNaoPodeRodarParaOCicloQueTentaDeNovoSozinhoOuNoReiniciar) {
   InstalacaoTeste inst;
   const std::string cnpj = "11111111000111";
   inst.banco->AdicionaEmpresa(cnpj);
@@ -136,17 +136,44 @@ TEST(Ciclo, PassoQueFalhaParaOCicloEmSilencioEReiniciarRetoma) {
   auto m = inst.Monitor(tela);
   m->ProcessaEmpresas();
   ASSERT_TRUE(m->Timer1Ativo());
+  // A broken answer is that file's problem only: the cycle goes on.
   const std::string quebrado = inst.Retorno(cnpj) + "CTe35120612345678000199570010000000011000000019-eve.xml";
   EscreveArquivo(quebrado, "<retEventoCTe><infEvento>");
+  m->Timer1Timer();
+  EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_TRUE(fs::exists(quebrado));
+
+  // Without its parameter table no pass can run: the cycle stops, visibly and silently.
+  m->IBD_BancoDados->Desconecta();  // the next pass reconnects; the table is free to drop
+  inst.banco->Executa("drop table tab_parametro");
   m->Timer1Timer();
   EXPECT_FALSE(m->Timer1Ativo());
   EXPECT_FALSE(m->IBD_BancoDados->Conectado());
   EXPECT_TRUE(tela.notificacoes.empty());
-  ASSERT_EQ(tela.ciclosParados.size(), 2u);  // cleared by the good pass, then the stop
   EXPECT_NE(tela.ciclosParados.back(), "");
-  EXPECT_TRUE(fs::exists(quebrado));
+  const size_t paradas = tela.ciclosParados.size();
+  m->Timer1Timer();  // within the minute: only the checks run
+  EXPECT_EQ(tela.ciclosParados.size(), paradas);
+  EXPECT_FALSE(m->IBD_BancoDados->Conectado());
 
-  fs::remove(quebrado);
+  inst.banco->Executa("create table TAB_PARAMETRO (ID_PARAMETRO integer not null primary key, "
+                      "NM_CAMINHO_RAIZ_CTE varchar(255))");
+  inst.banco->Executa("insert into TAB_PARAMETRO (ID_PARAMETRO) values (1)");
+  inst.banco->DefineRaizCTe(inst.sRaizCTe);
+  m->iRetomaCicloMs = 0;  // the minute has passed
+  m->Timer1Timer();
+  EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_EQ(tela.ciclosParados.back(), "");
+
+  m->IBD_BancoDados->Desconecta();
+  inst.banco->Executa("drop table tab_parametro");
+  m->Timer1Timer();
+  ASSERT_FALSE(m->Timer1Ativo());
+  inst.banco->Executa("create table TAB_PARAMETRO (ID_PARAMETRO integer not null primary key, "
+                      "NM_CAMINHO_RAIZ_CTE varchar(255))");
+  inst.banco->Executa("insert into TAB_PARAMETRO (ID_PARAMETRO) values (1)");
+  inst.banco->DefineRaizCTe(inst.sRaizCTe);
+  m->iRetomaCicloMs = 60000;
   m->iLotesErro = 5;
   m->BitBtn3Click();  // "Reiniciar" reconnects without a word and runs the cycle again
   EXPECT_TRUE(m->Timer1Ativo());

@@ -8,6 +8,7 @@
 
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
+#include "suporte/RespostasTeste.h"
 
 namespace fs = std::filesystem;
 
@@ -24,11 +25,10 @@ struct InstalacaoConsole {
     inst.banco->AdicionaEmpresa(CNPJ);
     fs::create_directories(sessao);
   }
-  std::unique_ptr<ProcessoTeste> Inicia() {
+  std::unique_ptr<ProcessoTeste> Inicia(std::map<std::string, std::string> ambiente = {}) {
+    ambiente["XDG_RUNTIME_DIR"] = sessao;
     return std::make_unique<ProcessoTeste>(inst.sExecutavel, std::vector<std::string>{},
-                                           inst.pasta.Caminho(),
-                                           std::map<std::string, std::string>{
-                                               {"XDG_RUNTIME_DIR", sessao}});
+                                           inst.pasta.Caminho(), ambiente);
   }
   InstalacaoTeste inst;
   std::string sessao = inst.pasta / "sessao";
@@ -117,38 +117,33 @@ TEST(MonitorConsole, SinaisFazemOsBotoesEOMenu) {
   EXPECT_TRUE(fs::exists(c.inst.Erro(CNPJ) + "CTe1-sit.err"));
 }
 
-TEST(MonitorConsole, FalhaNaPartidaMostraOErroUmaVezESemTickAteReiniciar) {
+TEST(MonitorConsole, ArquivoQuebradoNaPartidaNaoImpedeOCicloNemOFim) {
   InstalacaoConsole c;
-  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  const int32_t id = c.inst.banco->AdicionaCTe(c.inst.banco->Inteiro(
+      "select id_pessoa from CAD_PESSOA"), RespostasTeste::CHAVE_1);
+  auto erp = std::make_unique<ErpSubstituto>(c.erp.Caminho(), "quelvixEmpresa.exe");
   EscreveArquivo(EventoQuebrado(c.inst), "<retEventoCTe><infEvento>");
-  auto p = c.Inicia();
-  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 1));
-  std::this_thread::sleep_for(std::chrono::seconds(7));
-  EXPECT_EQ(Ocorrencias(p->Saida(), LINHA_CONTADORES), 1) << p->Saida();
-  EXPECT_EQ(Ocorrencias(p->Erros(), "quelvix Monitor CT-e: "), 1) << p->Erros();
-  EXPECT_TRUE(p->EmExecucao());
-  fs::remove(EventoQuebrado(c.inst));
-  p->Sinal(SIGHUP);
-  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 5, 3)) << p->Saida();
-  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 12, 4)) << p->Saida();  // the cycle runs again
-}
-
-TEST(MonitorConsole, CicloParadoFicaVisivelAteOProximoPasso) {
-  InstalacaoConsole c;
-  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
-  auto p = c.Inicia();
-  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2));
-  EscreveArquivo(EventoQuebrado(c.inst), "<retEventoCTe><infEvento>");
-  ASSERT_TRUE(p->EsperaSaida("Ciclo parado: ", 12)) << p->Saida();
-  const int linhas = Ocorrencias(p->Saida(), LINHA_CONTADORES);
-  std::this_thread::sleep_for(std::chrono::seconds(6));
-  EXPECT_EQ(Ocorrencias(p->Saida(), LINHA_CONTADORES), linhas);
-  EXPECT_TRUE(p->EmExecucao());
-  EXPECT_TRUE(fs::exists(EventoQuebrado(c.inst)));
-  fs::remove(EventoQuebrado(c.inst));
-  p->Sinal(SIGHUP);
-  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 12, linhas + 3)) << p->Saida();
-  EXPECT_EQ(Ocorrencias(p->Saida(), "Ciclo parado: "), 1);
+  auto p = c.Inicia({{"QUELVIX_MONITOR_SEPARA_MS", "7000"}});
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Saida() << p->Erros();
+  // An answer that comes later is recorded by the running cycle.
+  RespostasTeste::EscreveResposta(c.inst.Retorno(CNPJ) +
+                                      RespostasTeste::NomeSituacao(RespostasTeste::CHAVE_1),
+                                  RespostasTeste::Situacao("100", RespostasTeste::InfProt{}));
+  const std::string nome = fs::path(EventoQuebrado(c.inst)).filename().string();
+  ASSERT_TRUE(p->EsperaSaida("Arquivo " + nome + ": aguardando (falha", 15)) << p->Saida();
+  ASSERT_TRUE(p->EsperaSaida("Arquivo " + nome + ": separado para Erro", 15)) << p->Saida();
+  EXPECT_EQ(Ocorrencias(p->Saida(), "Arquivo " + nome), 2) << p->Saida();
+  EXPECT_TRUE(fs::exists(c.inst.Erro(CNPJ) + nome));
+  EXPECT_EQ(Ocorrencias(p->Erros(), "quelvix Monitor CT-e: "), 0) << p->Erros();
+  // The ERP program closes: the monitor ends at the next tick.
+  erp.reset();
+  const auto codigo = p->Espera(12);
+  ASSERT_TRUE(codigo.has_value()) << p->Saida();
+  EXPECT_EQ(*codigo, 0);
+  // The embedded engine opens the database for one process at a time: read it afterwards.
+  EXPECT_EQ(c.inst.banco->Inteiro("select CD_ST_CTE from MOV_CTE_RET where id_cte = " +
+                                  std::to_string(id)),
+            100);
 }
 
 TEST(MonitorConsole, SegundaInstanciaAvisaESai) {

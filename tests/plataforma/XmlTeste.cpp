@@ -51,12 +51,22 @@ TEST(Xml, FormasDoMesmoRecibo) {
     if (c == '<' && (indentado.empty() || indentado.back() == '>')) indentado += "\r\n\t\t";
     indentado += c;
   }
+  // Re-indented by an editor: line breaks and blanks around every value too.
+  std::string valoresIndentados;
+  for (const char c : RECIBO_UMA_LINHA) {
+    if (c == '<' && !valoresIndentados.empty() && valoresIndentados.back() != '>')
+      valoresIndentados += "\r\n\t ";
+    if (c != '<' && !valoresIndentados.empty() && valoresIndentados.back() == '>')
+      valoresIndentados += "\n  \t";
+    valoresIndentados += c;
+  }
   std::string repetido = RECIBO_UMA_LINHA;
   repetido.replace(repetido.find("<protCTe "), 9, "<protCTe xmlns=\"" + NS_CTE + "\" ");
   repetido.replace(repetido.find("<infProt>"), 9, "<infProt xmlns=\"" + NS_CTE + "\">");
   for (const std::string& conteudo : {RECIBO_UMA_LINHA, declaracao + RECIBO_UMA_LINHA,
                                       "\xEF\xBB\xBF" + declaracao + RECIBO_UMA_LINHA,
-                                      "\xEF\xBB\xBF" + RECIBO_UMA_LINHA, indentado, repetido}) {
+                                      "\xEF\xBB\xBF" + RECIBO_UMA_LINHA, indentado, valoresIndentados,
+                                      repetido}) {
     SCOPED_TRACE(conteudo);
     EscreveArquivo(pasta / "123456789012345-pro-rec.xml", conteudo);
     XmlDocumento doc;

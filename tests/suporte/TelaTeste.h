@@ -39,6 +39,11 @@ class TelaTeste : public UnTela::Tela {
     if (aoProcessarMensagens) aoProcessarMensagens();
   }
   void MostraCicloParado(const std::string& mensagem) override { ciclosParados.push_back(mensagem); }
+  void MostraSituacaoArquivo(const std::string& linha) override { situacoes.push_back(linha); }
+  void MostraEspera(size_t quantidade, int64_t iMaisAntiga) override {
+    iEsperando = quantidade;
+    iEsperaMaisAntiga = iMaisAntiga;
+  }
 
   std::string sVersao, sArquivo;
   std::vector<std::string> arquivosMostrados;
@@ -49,6 +54,9 @@ class TelaTeste : public UnTela::Tela {
   std::vector<Notificacao> notificacoes;
   std::vector<std::string> avisos;
   std::vector<std::string> ciclosParados;
+  std::vector<std::string> situacoes;
+  size_t iEsperando = 0;
+  int64_t iEsperaMaisAntiga = 0;
   int iMensagensProcessadas = 0;
   std::function<void()> aoProcessarMensagens;
 };

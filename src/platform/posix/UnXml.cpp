@@ -301,11 +301,20 @@ std::string TextoDe(const pugi::xml_node& elemento) {
   return texto;
 }
 
+// As MSXML reads an element's text: the white space around it (a re-indented file) is no
+// part of the value.
+std::string SemBrancosEmVolta(const std::string& texto) {
+  const char* const BRANCOS = " \t\r\n";
+  const size_t inicio = texto.find_first_not_of(BRANCOS);
+  if (inicio == std::string::npos) return "";
+  return texto.substr(inicio, texto.find_last_not_of(BRANCOS) - inicio + 1);
+}
+
 }  // namespace
 
 std::string XmlElemento::TextoFilho(const std::string& nome) const {
   const pugi::xml_node filho = PrimeiroFilho(No(no_, nome.c_str()), nome);
-  return filho ? TextoDe(filho) : std::string();
+  return filho ? SemBrancosEmVolta(TextoDe(filho)) : std::string();
 }
 
 XmlElemento XmlElemento::ElementoFilho(const std::string& nome) const {
@@ -331,7 +340,7 @@ XmlElemento XmlElemento::Filho(size_t indice) const {
 
 std::string XmlElemento::NomeLocal() const { return std::string(Local(No(no_, "nome").name())); }
 
-std::string XmlElemento::Texto() const { return TextoDe(No(no_, "texto")); }
+std::string XmlElemento::Texto() const { return SemBrancosEmVolta(TextoDe(No(no_, "texto"))); }
 
 XmlDocumento::XmlDocumento() : impl_(std::make_shared<Impl>()) {}
 

@@ -119,3 +119,7 @@ void TTelaConsole::ProcessaMensagens() {
 void TTelaConsole::MostraCicloParado(const std::string& mensagem) {
   if (!mensagem.empty()) std::cout << "Ciclo parado: " << LinhasDoTerminal(mensagem) << std::endl;
 }
+
+void TTelaConsole::MostraSituacaoArquivo(const std::string& linha) {
+  std::cout << "Arquivo " << LinhasDoTerminal(linha) << std::endl;
+}

@@ -17,6 +17,9 @@ class TTelaConsole : public UnTela::Tela {
   void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
   void ProcessaMensagens() override;
   void MostraCicloParado(const std::string& mensagem) override;
+  void MostraSituacaoArquivo(const std::string& linha) override;
+  // The lines of each file's changes already tell the terminal what waits.
+  void MostraEspera(size_t, int64_t) override {}
 
   // Installs the handlers: SIGINT/SIGTERM "&Sair", SIGHUP "Reiniciar", SIGUSR1 "Zerar Valores".
   static void InstalaSinais();

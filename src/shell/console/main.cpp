@@ -53,7 +53,7 @@ int main() {
       if (falta > 0) continue;
       proximo += INTERVALO_MS;
       if (proximo <= AgoraMs()) proximo = AgoraMs() + INTERVALO_MS;
-      if (monitor.Timer1Ativo()) monitor.Timer1Timer();
+      monitor.Timer1Timer();  // also while the cycle is stopped: the checks run every tick
     }
   } catch (const UnTela::EFimMonitor& fim) {
     monitor.Encerra(fim.iCodigoSaida);

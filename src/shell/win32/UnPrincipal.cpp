@@ -8,7 +8,9 @@
 
 #include "dialogs/win32/UnControles.h"
 #include "dialogs/win32/UnMensagemConfirmarGenerica.h"
+#include "platform/UnLocalidade.h"
 #include "platform/win32/UnTextoLargo.h"
+#include "processing/UnArquivosEmEspera.h"
 
 using UnControles::CriaControle;
 using UnTextoLargo::Largo;
@@ -74,7 +76,7 @@ TfrmPrincipal::TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao) : aplicacao_(ap
   }
   CriaComponentes();
   CriaMenu();
-  // Timer1 runs from the start; its ticks only reach the core while the cycle is enabled.
+  // Timer1 runs from the start: a stopped cycle still needs the checks that end the monitor.
   SetTimer(handle_, ID_TIMER1, INTERVALO_TIMER1, nullptr);
 }
 
@@ -194,7 +196,7 @@ void TfrmPrincipal::Evento(const std::function<void()>& evento) {
 // One pass at a time: a tick due while a pass (or a tick) runs is skipped; the next one comes
 // five seconds later.
 void TfrmPrincipal::Timer1Timer() {
-  if (bTickEmCurso_ || !monitor_->Timer1Ativo() || monitor_->PassoEmExecucao()) return;
+  if (bTickEmCurso_ || monitor_->PassoEmExecucao()) return;
   bTickEmCurso_ = true;
   Evento([this] { monitor_->Timer1Timer(); });
   bTickEmCurso_ = false;
@@ -318,6 +320,14 @@ void TfrmPrincipal::MostraAviso(const std::string& texto, bool confirmacao, bool
 }
 
 void TfrmPrincipal::ProcessaMensagens() { aplicacao_.ProcessaMensagens(); }
+
+// Between passes the file label tells how many answers wait in Retorno and for how long the
+// oldest has, so nobody needs the log to see that something is held.
+void TfrmPrincipal::MostraEspera(size_t quantidade, int64_t iMaisAntiga) {
+  if (bParado_) return;  // the stopped cycle's reason stays in view
+  MostraArquivo(UnArquivosEmEspera::TextoEspera(
+      quantidade, UnLocalidade::AgoraMilissegundos() - iMaisAntiga));
+}
 
 void TfrmPrincipal::MostraCicloParado(const std::string& mensagem) {
   const bool bParado = !mensagem.empty();

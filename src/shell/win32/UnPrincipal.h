@@ -50,6 +50,9 @@ class TfrmPrincipal : public UnTela::Tela {
   void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
   void ProcessaMensagens() override;
   void MostraCicloParado(const std::string& mensagem) override;
+  // The activity log keeps each file's changes; the window shows how many wait.
+  void MostraSituacaoArquivo(const std::string&) override {}
+  void MostraEspera(size_t quantidade, int64_t iMaisAntiga) override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND janela, UINT mensagem, WPARAM w, LPARAM l);

@@ -1,0 +1,143 @@
+// One file's fault holds back nothing else: a file still being written, a malformed one, a
+// re-indented one, and the waits that stay visible.
+#include "CenarioProcessamento.h"
+
+#include <sstream>
+#include <thread>
+
+#include "suporte/PastaTemporaria.h"
+
+namespace R = RespostasTeste;
+
+namespace {
+
+const std::string PRO_1 = "351000012345678-pro-rec.xml";
+const std::string CHAVE_3 = "35120612345678000199570010000099991000099999";
+
+struct RespostaDeTipo {
+  const char* sTipo;
+  std::string sNome;
+  std::string sConteudo;
+  const char* sColuna;   // filled in by the answer
+  const char* sValor;
+};
+
+std::vector<RespostaDeTipo> UmaDeCadaTipo() {
+  return {
+      {"lote", R::NomeNumeroLote(R::CHAVE_1), R::NumeroLote("123"), "NO_LOTE_CTE", "123"},
+      {"resultado", PRO_1, R::ResultadoLote("100", R::InfProt{}), "CD_ST_CTE", "100"},
+      {"evento", R::NomeEvento(R::CHAVE_1), R::RetornoEvento(R::InfEvento{}), "CD_ST_CAN_CTE",
+       "135"},
+      {"situacao", R::NomeSituacao(R::CHAVE_1), R::Situacao("100", R::InfProt{}), "CD_ST_CTE",
+       "100"},
+  };
+}
+
+class Isolamento : public CenarioProcessamento {
+ protected:
+  // The log's lines that name one file.
+  size_t LinhasDoLog(const std::string& nome) const {
+    std::istringstream log(LeTexto(m->Log.ArquivoDoDia(UnLocalidade::Agora())));
+    size_t n = 0;
+    for (std::string linha; std::getline(log, linha);) n += linha.find(nome) != std::string::npos;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST_F(Isolamento, RespostaMeioGravadaEsperaEmSilencioEEGravadaUmaVezCompleta) {
+  for (const RespostaDeTipo& r : UmaDeCadaTipo()) {
+    SCOPED_TRACE(r.sTipo);
+    const int32_t id = AdicionaCTe(R::CHAVE_1);
+    EscreveArquivo(ArquivoAutorizado(MesAtual(), R::CHAVE_1), "<cteProc/>");
+    // The transmitter has written half of it, just now.
+    EscreveArquivo(Retorno(r.sNome), r.sConteudo.substr(0, r.sConteudo.size() / 2));
+    Passo();
+    EXPECT_TRUE(ExisteArquivo(Retorno(r.sNome)));
+    EXPECT_TRUE(Nula(r.sColuna, id));
+    EXPECT_EQ(tela.iEsperando, 1u);
+    EXPECT_TRUE(tela.situacoes.empty());
+    EXPECT_TRUE(tela.notificacoes.empty());
+    EXPECT_TRUE(tela.perguntas.empty());
+    EXPECT_EQ(tela.ciclosParados.back(), "");
+
+    EscreveArquivo(Retorno(r.sNome), r.sConteudo);
+    Passo();
+    Passo();
+    EXPECT_EQ(Coluna(r.sColuna, id), r.sValor);
+    EXPECT_TRUE(ExisteArquivo(OK(r.sNome)));
+    EXPECT_EQ(tela.iEsperando, 0u);
+    EXPECT_TRUE(tela.situacoes.empty());
+    EXPECT_EQ(Impressoes().size(), std::string(r.sTipo) == "resultado" ? 1u : 0u);
+    inst.banco->Executa("delete from MOV_CTE_RET");
+    inst.banco->Executa("delete from MOV_CTE");
+    execucoes.clear();
+  }
+}
+
+TEST_F(Isolamento, ValoresReindentadosSaoGravadosComOsNumerosCertos) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  std::string xml = R::ResultadoLote("100", R::InfProt{});
+  for (const std::string valor : {"100", "135120000012345"})
+    for (size_t i = xml.find(">" + valor + "<"); i != std::string::npos;
+         i = xml.find(">" + valor + "<", i + 1))
+      xml.replace(i, valor.size() + 2, ">\r\n\t\t" + valor + "\r\n\t<");
+  Resposta(PRO_1, xml);
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_lote_cte", id), "100");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id), "135120000012345");
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+}
+
+TEST_F(Isolamento, ArquivoMalFormadoNaoSeguraOsOutrosESaiParaErroQuandoParaDeMudar) {
+  m->Esperas = UnArquivosEmEspera::TArquivosEmEspera(5000);
+  m->Log.Inicia(inst.sPastaErp);
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  const std::string cnpj2 = "22222222000122";
+  const int32_t id3 = inst.banco->AdicionaCTe(inst.banco->AdicionaEmpresa(cnpj2), CHAVE_3);
+  // The first company's situation answer is broken; its event after it and the other
+  // company's answer are fine.
+  const std::string quebrado = R::NomeSituacao(R::CHAVE_1);
+  Resposta(quebrado, "<retConsSitCTe xmlns=\"http://www.portalfiscal.inf.br/cte\"><cStat>100");
+  R::InfEvento cancelamento;
+  cancelamento.chCTe = R::CHAVE_2;
+  Resposta(R::NomeEvento(R::CHAVE_2), R::RetornoEvento(cancelamento));
+  R::InfProt outra;
+  outra.chCTe = CHAVE_3;
+  R::EscreveResposta(inst.Retorno(cnpj2) + PRO_1, R::ResultadoLote("100", outra));
+
+  Passo();
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id2), "135");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id3), "100");
+  EXPECT_TRUE(ExisteArquivo(Retorno(quebrado)));
+  EXPECT_TRUE(Nula("CD_ST_CTE", id1));
+
+  // An answer that arrives later is recorded by a later pass.
+  Resposta(R::NomeEvento(R::CHAVE_1), R::RetornoEvento(R::InfEvento{}));
+  std::this_thread::sleep_for(
+      std::chrono::milliseconds(UnArquivosEmEspera::TArquivosEmEspera::ESPERA_INCOMPLETO_MS));
+  Passo();
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id1), "135");
+  // Unchanged past the incomplete-file window, it is a failure that waits: told once.
+  ASSERT_EQ(tela.situacoes.size(), 1u);
+  EXPECT_EQ(tela.situacoes[0].rfind(quebrado + ": aguardando (falha", 0), 0u) << tela.situacoes[0];
+  EXPECT_EQ(tela.iEsperando, 1u);
+  EXPECT_GT(tela.iEsperaMaisAntiga, 0);
+  EXPECT_EQ(m->iConfirmacaoErro, 0);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(Erro(quebrado)));
+  EXPECT_FALSE(ExisteArquivo(Retorno(quebrado)));
+  EXPECT_EQ(m->iConfirmacaoErro, 1);
+  EXPECT_EQ(m->iCTeErro, 1);
+  EXPECT_EQ(tela.iEsperando, 0u);
+  ASSERT_EQ(tela.situacoes.size(), 2u);
+  EXPECT_NE(tela.situacoes[1].find("separado para Erro"), std::string::npos) << tela.situacoes[1];
+  // One log line when it started to wait, one when it was set aside, one for the move.
+  EXPECT_EQ(LinhasDoLog(quebrado), 3u);
+  EXPECT_TRUE(Nula("CD_ST_CTE", id1));
+}
