@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "platform/UnProcessos.h"
 #include "platform/UnXml.h"
 #include "processing/UnListaArquivos.h"
+#include "shell/UnEpisodio.h"
 #include "shell/UnLog.h"
 #include "shell/UnTela.h"
 
@@ -39,7 +41,8 @@ class TMonitorCTe {
   void Timer1Timer();
   void ProcessaEmpresas();
   void ProcessaPastasEmpresa(const std::string& pasta);
-  bool ProcessoEmExecucao(const std::string& nome);
+  // Empty when the process list could not be read: that says nothing about the ERP.
+  std::optional<bool> ProcessoEmExecucao(const std::string& nome);
   bool ConexaoPermitida();
   // After every tick: ends the monitor when no ERP program runs or the ERP asks to disconnect.
   void VerificaContinuidade();
@@ -144,6 +147,9 @@ class TMonitorCTe {
   std::vector<std::string> sBibliotecasFirebird;
   // Starts programs and documents (explorer, the printing program, the updater).
   std::function<bool(const UnProcessos::PedidoExecucao&)> Executa = UnProcessos::Executa;
+  // Reads the running processes (the system's list; a test may stand in a failing one).
+  std::function<std::optional<std::vector<std::string>>()> ListaProcessos =
+      UnProcessos::ListaProcessos;
   // Base address of the maker's web server (loopback in tests).
   std::string sEnderecoSite;
 
@@ -153,4 +159,6 @@ class TMonitorCTe {
   bool bEncerrado = false;
   std::set<std::string> sArquivosVistos;  // names already taken up by the running processor
   std::string sArquivoAtual;              // full path of the file taken up last
+  TEpisodio episodioListaProcessos_;      // the process list cannot be read
+  TEpisodio episodioConectado_;           // "Conectado.txt" cannot be read
 };

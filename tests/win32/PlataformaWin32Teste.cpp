@@ -96,7 +96,8 @@ TEST(ProcessosWin32, ListaTrazONomeDoExecutavelDesteProcesso) {
   ASSERT_TRUE(UnArquivos::ExisteArquivo(caminho));
   const std::string nome = UnMascara::MaiusculasAscii(NomeDoArquivo(caminho));
   const auto processos = UnProcessos::ListaProcessos();
-  EXPECT_TRUE(std::any_of(processos.begin(), processos.end(), [&](const std::string& p) {
+  ASSERT_TRUE(processos.has_value());
+  EXPECT_TRUE(std::any_of(processos->begin(), processos->end(), [&](const std::string& p) {
     return UnMascara::MaiusculasAscii(NomeDoArquivo(p)) == nome;
   }));
 }

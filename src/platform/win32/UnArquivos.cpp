@@ -89,9 +89,12 @@ std::vector<std::string> LeNomes(const std::string& pasta, const std::string& ma
 }
 
 bool GravaComDisposicao(const std::string& caminho, const std::string& conteudo, bool acrescenta) {
-  // OPEN_ALWAYS instead of CREATE_ALWAYS: a hidden file of that name is rewritten too.
+  // OPEN_ALWAYS instead of CREATE_ALWAYS: a hidden file of that name is rewritten too. Appends
+  // share writing: two monitors on one folder (a terminal server) both keep their lines, each
+  // write going to the end of the file.
   Arquivo arquivo(CreateFileW(Largo(caminho).c_str(), acrescenta ? FILE_APPEND_DATA : GENERIC_WRITE,
-                              FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                              acrescenta ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!arquivo.Valido()) return false;
   if (!acrescenta && !SetEndOfFile(arquivo.Get())) return false;
   if (!GravaTudo(arquivo.Get(), conteudo)) return false;
