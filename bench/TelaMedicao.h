@@ -10,10 +10,7 @@ class TelaMedicao : public UnTela::Tela {
   void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>&) override {
     ++iContadores;
   }
-  bool Pergunta(const std::string&) override {
-    ++iPerguntas;
-    return false;
-  }
+  void PerguntaSemEspera(const std::string&, std::function<void()>) override { ++iPerguntas; }
   void MostraNotificacao(const std::string&, const std::string&, unsigned) override {
     ++iNotificacoes;
   }

@@ -33,17 +33,18 @@ std::string RetornaCopiaExecutavel(const TValoresAtualizacao& atualizacao) {
   return atualizacao.PastaExecutavel + SEPARADOR + "Exec-" + atualizacao.NomeExecutavel;
 }
 
-void TrataArquivosExec(const TValoresAtualizacao& atualizacao,
-                       const std::string& caminhoExecutavel) {
+std::string TrataArquivosExec(const TValoresAtualizacao& atualizacao,
+                              const std::string& caminhoExecutavel) {
   const std::string sIni = RetornaIniMarcador(atualizacao);
   const std::string sCopia = RetornaCopiaExecutavel(atualizacao);
+  std::string sMotivo;
   if (UnArquivos::ExisteArquivo(sIni)) {
-    UnAtalhoDesktop::CriaAtalhoDesktop(atualizacao, caminhoExecutavel);
-    UnArquivos::ApagaArquivo(sCopia);
+    sMotivo = UnAtalhoDesktop::CriaAtalhoDesktop(atualizacao, caminhoExecutavel);
     if (EhExecutavelErp(atualizacao.NomeExecutavel)) CopiaExecutaveisPastaMestre(atualizacao);
-    UnArquivos::ApagaArquivo(sIni);
+    if (sMotivo.empty()) UnArquivos::ApagaArquivo(sIni);
   }
-  UnArquivos::ApagaArquivo(sCopia);
+  if (sMotivo.empty() || sCopia != sIni) UnArquivos::ApagaArquivo(sCopia);
+  return sMotivo;
 }
 
 void CopiaExecutaveisPastaMestre(const TValoresAtualizacao& atualizacao) {

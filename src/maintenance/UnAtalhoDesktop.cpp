@@ -20,14 +20,14 @@ std::string RemoveExtensao(const std::string& nome) {
 
 std::string RetornaPastaDesktop() { return UnAreaTrabalho::PastaDesktop(); }
 
-void CriaAtalhoDesktop(const TValoresAtualizacao& atualizacao,
-                       const std::string& caminhoExecutavel) {
+std::string CriaAtalhoDesktop(const TValoresAtualizacao& atualizacao,
+                              const std::string& caminhoExecutavel) {
   const std::string sPasta = RetornaPastaDesktop();
-  if (sPasta.empty()) return;  // better no shortcut than one in the working folder
+  if (sPasta.empty()) return {};  // better no shortcut than one in the working folder
   const std::string& sNome = atualizacao.NomeExecutavel;
   const std::string sDescricao = sNome.size() > 4 ? sNome.substr(0, sNome.size() - 4) : "";
-  UnAreaTrabalho::CriaAtalho(sPasta + "Novo " + RemoveExtensao(sDescricao), caminhoExecutavel,
-                             sDescricao);
+  return UnAreaTrabalho::CriaAtalho(sPasta + "Novo " + RemoveExtensao(sDescricao),
+                                    caminhoExecutavel, sDescricao);
 }
 
 }  // namespace UnAtalhoDesktop

@@ -9,8 +9,9 @@ namespace UnAtalhoDesktop {
 // The desktop folder with a trailing separator; empty when it cannot be determined.
 std::string RetornaPastaDesktop();
 // Creates or replaces "Novo " + the executable's name without extension, described as the
-// name without its last 4 characters. Nothing is made when the desktop is unknown.
-void CriaAtalhoDesktop(const TValoresAtualizacao& atualizacao,
-                       const std::string& caminhoExecutavel);
+// name without its last 4 characters. Nothing is made when the desktop is unknown. Empty
+// unless the shortcut could not be made: then why not.
+std::string CriaAtalhoDesktop(const TValoresAtualizacao& atualizacao,
+                              const std::string& caminhoExecutavel);
 
 }  // namespace UnAtalhoDesktop

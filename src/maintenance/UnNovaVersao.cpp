@@ -37,7 +37,10 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
     return;
   }
   if (!UnArquivos::ExistePasta(a.PastaAtualizacao)) UnArquivos::CriaPasta(a.PastaAtualizacao);
-  UnArquivosExec::TrataArquivosExec(a, sCaminhoExecutavel);
+  if (const std::string sMotivo = UnArquivosExec::TrataArquivosExec(a, sCaminhoExecutavel);
+      !sMotivo.empty())
+    Log.Registra("atalho na área de trabalho não criado, tentado de novo na próxima partida: " +
+                 sMotivo);
 
   const std::string sAtualizador = a.PastaAtualizacao + SEPARADOR + UnNovaVersao::NOME_ATUALIZADOR;
   if (!UnArquivos::ExisteArquivo(sAtualizador)) {

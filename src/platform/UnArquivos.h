@@ -28,7 +28,8 @@ std::optional<int64_t> DataUltimaGravacao(const std::string& caminho);
 std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo);
 // Writes (creating or truncating) a file; false on failure.
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo);
-// Appends to a file, creating it when missing; false on failure.
+// Appends to a file, creating it when missing; false on failure. Others may append to the
+// same file at the same time: each call's content lands whole at the end.
 bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo);
 
 // The plain, non-hidden files of `pasta` whose names match `mascara` (see UnMascara),

@@ -1,12 +1,14 @@
 #pragma once
 // Running processes, the running executable, and starting programs and documents.
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace UnProcessos {
 
-// One name per running process as the process list gives it (the executable's path or name).
-std::vector<std::string> ListaProcessos();
+// One name per running process as the process list gives it (the executable's path or name);
+// empty when the system's list could not be read at all.
+std::optional<std::vector<std::string>> ListaProcessos();
 // Full path of the running executable.
 std::string CaminhoExecutavel();
 

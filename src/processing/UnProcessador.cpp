@@ -156,6 +156,9 @@ void TMonitorCTe::ExecutaPesquisa(const std::string& sql) {
 }
 
 void TMonitorCTe::MostraArquivoErro(const std::string& caminho) {
-  if (tela.Pergunta("Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?"))
-    Executa({"", "explorer", caminho, "", false});
+  // The pass goes on at once: an unattended workstation must not hold the other files, nor
+  // the company's lock, until someone answers.
+  tela.PerguntaSemEspera(
+      "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?",
+      [this, caminho] { Executa({"", "explorer", caminho, "", false}); });
 }

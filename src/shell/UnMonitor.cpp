@@ -26,6 +26,7 @@ class MarcaPasso {
   bool& marca_;
 };
 
+constexpr int TENTATIVAS_LISTA_PROCESSOS = 3;
 
 std::string NomeDoProcesso(const std::string& entrada) {
   const size_t separador = entrada.find_last_of("\\/:");
@@ -103,8 +104,10 @@ void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeEr
 }
 
 void TMonitorCTe::VerificaContinuidade() {
-  if (!ProcessoEmExecucao("quelvixEmpresa.exe") && !ProcessoEmExecucao("quelvixEmpresa4.exe"))
-    throw EFimMonitor{0};
+  // Only a process list that was read and holds no ERP program ends the monitor.
+  std::optional<bool> bErp = ProcessoEmExecucao("quelvixEmpresa.exe");
+  if (bErp == false) bErp = ProcessoEmExecucao("quelvixEmpresa4.exe");
+  if (bErp == false) throw EFimMonitor{0};
   if (!ConexaoPermitida()) throw EFimMonitor{0};
 }
 
@@ -195,10 +198,23 @@ void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
   MostraContadores();
 }
 
-bool TMonitorCTe::ProcessoEmExecucao(const std::string& nome) {
+std::optional<bool> TMonitorCTe::ProcessoEmExecucao(const std::string& nome) {
+  // The system may fail to take the list for a moment (processes starting or ending while it
+  // is taken): it is taken again before the answer is "unknown".
+  std::optional<std::vector<std::string>> processos;
+  for (int i = 0; i < TENTATIVAS_LISTA_PROCESSOS && !processos; ++i) processos = ListaProcessos();
+  if (!processos) {
+    if (episodioListaProcessos_.Ocorre())
+      Log.Registra("lista de processos ilegível após " +
+                   std::to_string(TENTATIVAS_LISTA_PROCESSOS) + " tentativas; o monitor segue");
+    return std::nullopt;
+  }
+  if (const int iVerificacoes = episodioListaProcessos_.Termina())
+    Log.Registra("lista de processos legível de novo após " + std::to_string(iVerificacoes) +
+                 " verificações");
   const std::string procurado = UnMascara::MaiusculasAscii(nome);
   bool encontrado = false;
-  for (const std::string& entrada : UnProcessos::ListaProcessos()) {
+  for (const std::string& entrada : *processos) {
     if (UnMascara::MaiusculasAscii(NomeDoProcesso(entrada)) == procurado ||
         UnMascara::MaiusculasAscii(entrada) == procurado)
       encontrado = true;
@@ -209,14 +225,24 @@ bool TMonitorCTe::ProcessoEmExecucao(const std::string& nome) {
 bool TMonitorCTe::ConexaoPermitida() {
   const std::string pasta = RetornaPastaDados();
   const std::string arquivo = pasta + "Conectado.txt";
-  if (!UnArquivos::ExistePasta(pasta) || !UnArquivos::ExisteArquivo(arquivo)) return true;
-  const auto conteudo = UnArquivos::LeArquivo(arquivo, 4096);
-  if (!conteudo) {
-    // A sharing violation while the ERP writes the flag must not end the monitor.
-    tela.MostraNotificacao("Não foi possível acessar a pasta Dados no Servidor.", AVISO_DO_SISTEMA,
-                           UnTela::ICONE_ERRO);
-    return true;
+  std::optional<std::string> conteudo;
+  if (UnArquivos::ExistePasta(pasta) && UnArquivos::ExisteArquivo(arquivo)) {
+    conteudo = UnArquivos::LeArquivo(arquivo, 4096);
+    if (!conteudo) {
+      // A sharing violation while the ERP writes the flag must not end the monitor, and a
+      // flag that stays unreadable is told once, not at every tick.
+      if (episodioConectado_.Ocorre()) {
+        Log.Registra("Conectado.txt ilegível");
+        tela.MostraNotificacao("Não foi possível acessar a pasta Dados no Servidor.",
+                               AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
+      }
+      return true;
+    }
   }
+  if (const int iVerificacoes = episodioConectado_.Termina())
+    Log.Registra("Conectado.txt legível de novo após " + std::to_string(iVerificacoes) +
+                 " verificações");
+  if (!conteudo) return true;
   const std::string linha = conteudo->substr(0, conteudo->find_first_of("\r\n"));
   return linha != "DESCONECTAR";
 }

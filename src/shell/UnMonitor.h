@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/UnXml.h"
 #include "processing/UnArquivosEmEspera.h"
 #include "processing/UnListaArquivos.h"
+#include "shell/UnEpisodio.h"
 #include "shell/UnLog.h"
 #include "shell/UnTela.h"
 
@@ -54,7 +56,8 @@ class TMonitorCTe {
   void ProcessaPastaAlterada(const std::string& pasta);
   // The companies of the last pass: the folders to watch.
   const std::vector<TEmpresaObservada>& EmpresasObservadas() const { return sEmpresas; }
-  bool ProcessoEmExecucao(const std::string& nome);
+  // Empty when the process list could not be read: that says nothing about the ERP.
+  std::optional<bool> ProcessoEmExecucao(const std::string& nome);
   bool ConexaoPermitida();
   // Runs a pass: an error that leaves it ends the monitor when the connection is lost, leaves
   // the cycle stopped (shown, retried by the ticks; with `bExibeErro` also on the standard
@@ -175,6 +178,9 @@ class TMonitorCTe {
   std::vector<std::string> sBibliotecasFirebird;
   // Starts programs and documents (explorer, the printing program, the updater).
   std::function<bool(const UnProcessos::PedidoExecucao&)> Executa = UnProcessos::Executa;
+  // Reads the running processes (the system's list; a test may stand in a failing one).
+  std::function<std::optional<std::vector<std::string>>()> ListaProcessos =
+      UnProcessos::ListaProcessos;
   // Base address of the maker's web server (loopback in tests).
   std::string sEnderecoSite;
   // How long a stopped cycle waits before it tries again by itself.
@@ -194,4 +200,6 @@ class TMonitorCTe {
 
   std::set<std::string> sArquivosVistos;    // names already taken up by the running processor
   std::set<std::string> sArquivosMantidos;  // files left in place, already logged once
+  TEpisodio episodioListaProcessos_;        // the process list cannot be read
+  TEpisodio episodioConectado_;             // "Conectado.txt" cannot be read
 };

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace UnTela {
@@ -22,8 +23,9 @@ class Tela {
   virtual void MostraArquivo(const std::string& nome) = 0;
   // The eleven counters formatted, in the order of the counter fields.
   virtual void MostraContadores(const std::array<std::string, QUANTIDADE_CONTADORES>& valores) = 0;
-  // A modal yes/no question; true for yes.
-  virtual bool Pergunta(const std::string& texto) = 0;
+  // A yes/no question that the caller does not wait for: `seSim` runs later, when and if the
+  // user answers yes, and never once the monitor is ending.
+  virtual void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) = 0;
   // A modal message box: text, caption and MB_ icon flags.
   virtual void MostraNotificacao(const std::string& texto, const std::string& titulo,
                                  unsigned flags) = 0;

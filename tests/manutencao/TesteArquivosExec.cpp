@@ -206,17 +206,27 @@ TEST_F(ArquivosExecTeste, LauncherQuotesTheTarget) {
                 "/Pasta \\$HOME \\\"x\\\" 100%%/a\\\\\\\\b.exe\"\n");
 }
 
-// Through the start-up check: the marker is handled before the updater is looked for.
-TEST(ArquivosExecNaPartida, MarkerIsHandledOncePerAppearance) {
+// Through the start-up check: the marker is handled before the updater is looked for, and
+// waits for the next start while the shortcut cannot be made.
+TEST(ArquivosExecNaPartida, MarkerIsHandledOncePerShortcutMade) {
   InstalacaoTeste inst;
   const std::string sHome = inst.pasta / "home";
   VariavelAmbiente home{"HOME", sHome.c_str()};
   VariavelAmbiente configuracao{"XDG_CONFIG_HOME", nullptr};
-  fs::create_directories(sHome + "/Desktop");
   TelaTeste tela;
   auto monitor = inst.Monitor(tela);
+  monitor->Log.Inicia(inst.sPastaErp);
   EscreveArquivo(inst.pasta / "Update/quelvixAtualizador.exe", "MZ" + std::string(2000, 'x'));
   EscreveArquivo(inst.sPastaErp + "/Exec-monitor-cte", "marker and copy at once");
+  // No desktop folder to write the launcher into: the marker stays, and the log says why.
+  monitor->VerificaNovaVersao(*monitor->IBD_BancoDados, 2);
+  EXPECT_TRUE(Existe(inst.sPastaErp + "/Exec-monitor-cte"));
+  const std::string log = LeTexto(monitor->Log.ArquivoDoDia(UnLocalidade::Agora()));
+  EXPECT_NE(log.find("atalho na área de trabalho não criado, tentado de novo na próxima partida: " +
+                     sHome + "/Desktop/Novo monitor.desktop não gravado"),
+            std::string::npos)
+      << log;
+  fs::create_directories(sHome + "/Desktop");
   monitor->VerificaNovaVersao(*monitor->IBD_BancoDados, 2);
   EXPECT_FALSE(Existe(inst.sPastaErp + "/Exec-monitor-cte"));
   ASSERT_EQ(Nomes(sHome + "/Desktop"), std::vector<std::string>{"Novo monitor.desktop"});

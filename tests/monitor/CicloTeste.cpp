@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
+#include "platform/UnTrava.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 
@@ -68,7 +70,6 @@ TEST(Ciclo, ArquivosDeErroContadosEMovidosParaErro) {
   EscreveArquivo(r + "000000000000004-rec.err", "erro do transmissor");
   EscreveArquivo(r + "leiame.txt", comNamespace);
   TelaTeste tela;
-  tela.bResposta = false;
   auto m = inst.Monitor(tela);
   m->ProcessaEmpresas();
   EXPECT_EQ(m->iLotesErro, 3);          // "-pro-rec.err" is taken by the receipt member first
@@ -103,27 +104,39 @@ TEST(Ciclo, ArquivoDeErroQueNaoSaiContaUmaVezPorPasso) {
   EXPECT_TRUE(m->Timer1Ativo());
 }
 
-TEST(Ciclo, PerguntaRespondidaSimAbreOArquivoDeErro) {
+TEST(Ciclo, PerguntaNaoSeguraOPassoEOSimAbreOArquivoDeErroDepois) {
   InstalacaoTeste inst;
   const std::string cnpj = "11111111000111";
   inst.banco->AdicionaEmpresa(cnpj);
   fs::create_directories(inst.Retorno(cnpj));
   EscreveArquivo(inst.Retorno(cnpj) + "CTe1-sit.err", "x");
+  EscreveArquivo(inst.Retorno(cnpj) + "CTe2-eve.err", "x");
   TelaTeste tela;
-  tela.bResposta = true;
   auto m = inst.Monitor(tela);
   std::vector<UnProcessos::PedidoExecucao> pedidos;
   m->Executa = [&](const UnProcessos::PedidoExecucao& p) {
     pedidos.push_back(p);
     return true;
   };
+  // Nobody answers: the pass moves both files all the same and lets go of the company.
   m->ProcessaEmpresas();
-  ASSERT_EQ(pedidos.size(), 1u);
+  EXPECT_EQ(tela.perguntas,
+            std::vector<std::string>(
+                2, "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?"));
+  EXPECT_TRUE(fs::is_regular_file(inst.Erro(cnpj) + "CTe1-sit.err"));
+  EXPECT_TRUE(fs::is_regular_file(inst.Erro(cnpj) + "CTe2-eve.err"));
+  EXPECT_TRUE(pedidos.empty());
+  UnTrava::Trava outraEstacao;
+  EXPECT_EQ(outraEstacao.Obtem(inst.sRaizCTe + cnpj + "/MonitorCTe.lock"),
+            UnTrava::Trava::Resultado::Obtida);
+  outraEstacao.Libera();
+  // The answer comes later and opens each file it was asked about.
+  tela.RespondePendentes(true);
+  ASSERT_EQ(pedidos.size(), 2u);
   EXPECT_EQ(pedidos[0].sArquivo, "explorer");
   EXPECT_EQ(pedidos[0].sParametros, inst.Erro(cnpj) + "CTe1-sit.err");
   EXPECT_FALSE(pedidos[0].bOculto);
-  EXPECT_EQ(tela.perguntas.at(0),
-            "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?");
+  EXPECT_EQ(pedidos[1].sParametros, inst.Erro(cnpj) + "CTe2-eve.err");
 }
 
 TEST(Ciclo, PassoQueNaoPodeRodarParaOCicloQueTentaDeNovoSozinhoOuNoReiniciar) {
@@ -210,14 +223,43 @@ TEST(Ciclo, ZerarValoresLimpaContadoresEArquivo) {
   EXPECT_FALSE(m->Timer1Ativo());  // the cycle is not touched
 }
 
-TEST(Ciclo, ProcessoDoErpEmQualquerCaixa) {
+TEST(Ciclo, SoUmaListaDeProcessosLidaSemOErpEncerraOMonitor) {
   InstalacaoTeste inst;
   TelaTeste tela;
   auto m = inst.Monitor(tela);
-  EXPECT_FALSE(m->ProcessoEmExecucao("quelvixEmpresa4.exe"));
-  PastaTemporaria outra;
-  ErpSubstituto erp(outra.Caminho(), "QUELVIXEMPRESA4.EXE");
-  EXPECT_TRUE(m->ProcessoEmExecucao("quelvixEmpresa4.exe"));
+  m->Log.Inicia(inst.sPastaErp);
+  EXPECT_EQ(m->ProcessoEmExecucao("quelvixEmpresa4.exe"), false);
+  {
+    PastaTemporaria outra;
+    ErpSubstituto erp(outra.Caminho(), "QUELVIXEMPRESA4.EXE");
+    EXPECT_EQ(m->ProcessoEmExecucao("quelvixEmpresa4.exe"), true);
+  }
+  // A list the system cannot give says nothing about the ERP: tick after tick the monitor
+  // goes on, after taking the list again, and the log says so once.
+  int iLeituras = 0;
+  m->ListaProcessos = [&]() -> std::optional<std::vector<std::string>> {
+    ++iLeituras;
+    return std::nullopt;
+  };
+  for (int tick = 0; tick < 3; ++tick) EXPECT_NO_THROW(m->VerificaContinuidade());
+  EXPECT_EQ(iLeituras, 9);
+  EXPECT_TRUE(tela.notificacoes.empty());
+  // A failure that passes on a second try is no failure; a list read without the ERP ends it
+  // (a list of its own: other tests may run a stand-in ERP meanwhile).
+  int iFalhas = 2;
+  m->ListaProcessos = [&]() -> std::optional<std::vector<std::string>> {
+    if (iFalhas-- > 0) return std::nullopt;
+    return std::vector<std::string>{"/sbin/init", "C:\\Windows\\explorer.exe"};
+  };
+  try {
+    m->VerificaContinuidade();
+    ADD_FAILURE() << "the monitor did not end";
+  } catch (const UnTela::EFimMonitor& fim) {
+    EXPECT_EQ(fim.iCodigoSaida, 0);
+  }
+  const std::string log = LeTexto(m->Log.ArquivoDoDia(UnLocalidade::Agora()));
+  EXPECT_EQ(Ocorrencias(log, "lista de processos ilegível"), 1) << log;
+  EXPECT_EQ(Ocorrencias(log, "lista de processos legível de novo após 3 verificações"), 1) << log;
 }
 
 TEST(Ciclo, SoAPrimeiraLinhaExataDesconecta) {

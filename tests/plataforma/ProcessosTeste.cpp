@@ -47,7 +47,7 @@ TEST(Processos, ExecutaProgramaAusenteFalhaSemMais) {
 namespace {
 
 bool ProcessoListado(const std::string& nome) {
-  const auto nomes = UnProcessos::ListaProcessos();
+  const auto nomes = UnProcessos::ListaProcessos().value();
   return std::any_of(nomes.begin(), nomes.end(),
                      [&](const std::string& n) { return NomeDoArquivo(n) == nome; });
 }
@@ -68,7 +68,7 @@ TEST(Processos, ListaVeCopiaDoSleepComONomeDoErp) {
   PastaTemporaria pasta;
   const std::string copia = pasta / "quelvixEmpresa.exe";
   auto listada = [&] {
-    const auto nomes = UnProcessos::ListaProcessos();
+    const auto nomes = UnProcessos::ListaProcessos().value();
     return std::find(nomes.begin(), nomes.end(), copia) != nomes.end();
   };
   {
@@ -88,7 +88,7 @@ TEST(Processos, ListaVeOArgv0DeProgramaDoWine) {
     _exit(127);
   }
   const bool visto = Aguarda([] {
-    const auto nomes = UnProcessos::ListaProcessos();
+    const auto nomes = UnProcessos::ListaProcessos().value();
     return std::find(nomes.begin(), nomes.end(), "C:\\quelvix\\quelvixEmpresa4.exe") != nomes.end();
   });
   kill(pid, SIGKILL);

@@ -21,9 +21,17 @@ class TelaTeste : public UnTela::Tela {
     contadores = v;
     ++iMostrasContadores;
   }
-  bool Pergunta(const std::string& texto) override {
+  // Recorded and left waiting, as a user away from the workstation leaves it.
+  void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) override {
     perguntas.push_back(texto);
-    return bResposta;
+    respostasPendentes.push_back(std::move(seSim));
+  }
+  // The user comes back and answers every waiting question.
+  void RespondePendentes(bool bSim) {
+    auto pendentes = std::move(respostasPendentes);
+    respostasPendentes.clear();
+    if (bSim)
+      for (auto& seSim : pendentes) seSim();
   }
   void MostraNotificacao(const std::string& texto, const std::string& titulo,
                          unsigned flags) override {
@@ -49,8 +57,8 @@ class TelaTeste : public UnTela::Tela {
   std::vector<std::string> arquivosMostrados;
   std::array<std::string, UnTela::QUANTIDADE_CONTADORES> contadores{};
   int iMostrasContadores = 0;
-  bool bResposta = false;
   std::vector<std::string> perguntas;
+  std::vector<std::function<void()>> respostasPendentes;
   std::vector<Notificacao> notificacoes;
   std::vector<std::string> avisos;
   std::vector<std::string> ciclosParados;

@@ -7,13 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include "dialogs/win32/UnPerguntaSemEspera.h"
 #include "win32/UnJanelasTeste.h"
 
 using UnJanelasTeste::TextoJanela;
+using UnPerguntaSemEspera::frmPerguntaSemEspera;
 
 namespace {
 
@@ -43,6 +48,24 @@ class JanelaPrincipal : public ::testing::Test {
   TfrmPrincipal frm;
   TMonitorCTe monitor;
 };
+
+// Handles this thread's messages until Timer1 of `janela` ticks: the moment of the tick, or 0
+// when none came within `limiteMs`.
+ULONGLONG ProximoTick(HWND janela, DWORD limiteMs) {
+  const ULONGLONG fim = GetTickCount64() + limiteMs;
+  while (GetTickCount64() < fim) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      const bool bTick = msg.message == WM_TIMER && msg.hwnd == janela &&
+                         msg.wParam == TfrmPrincipal::ID_TIMER1;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      if (bTick) return GetTickCount64();
+    }
+    Sleep(10);
+  }
+  return 0;
+}
 
 bool Igual(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -209,4 +232,93 @@ TEST_F(JanelaPrincipal, FecharEsconde_IconeAbre_SairEncerra) {
     EXPECT_EQ(fim.iCodigoSaida, 0);
   }
   EXPECT_THROW(frm.ProcessaMensagens(), UnTela::EFimMonitor);
+}
+
+TEST_F(JanelaPrincipal, ReiniciarComecaOIntervaloDoTimer1DeNovo) {
+  const HWND janela = frm.Handle();
+  const ULONGLONG tick = ProximoTick(janela, 10000);
+  ASSERT_NE(tick, 0u);
+  // Late in the interval. Without a database the pass of "Reiniciar" fails at once and the
+  // standard error display says so; a user confirms it.
+  UnJanelasTeste::Espera([&] { return GetTickCount64() >= tick + 3500; });
+  std::atomic<bool> bConfirmado{false};
+  std::thread usuario([&] {
+    HWND caixa = nullptr;
+    UnJanelasTeste::Espera([&] {
+      return (caixa = UnJanelasTeste::JanelaDoProcesso(GetCurrentProcessId(), L"#32770",
+                                                       L"quelvix Monitor CT-e")) != nullptr;
+    });
+    if (caixa) UnJanelasTeste::ConfirmaCaixaMensagem(caixa);
+    bConfirmado = caixa != nullptr;
+  });
+  SendMessageW(janela, WM_COMMAND, MAKEWPARAM(TfrmPrincipal::ID_BIT_BTN3, BN_CLICKED), 0);
+  const ULONGLONG fimReinicio = GetTickCount64();
+  usuario.join();
+  ASSERT_TRUE(bConfirmado);
+  // The next tick comes a whole interval after the pass, not when the old one would end.
+  const ULONGLONG proximo = ProximoTick(janela, 12000);
+  ASSERT_NE(proximo, 0u);
+  EXPECT_GE(proximo - fimReinicio, 4000u);
+}
+
+TEST_F(JanelaPrincipal, PerguntaNaoEsperaEOSimAbreOArquivoDepois) {
+  std::vector<UnProcessos::PedidoExecucao> pedidos;
+  monitor.Executa = [&](const UnProcessos::PedidoExecucao& p) {
+    pedidos.push_back(p);
+    return true;
+  };
+  // Two error files in one pass: both calls come back at once, and one window asks about
+  // them one after the other.
+  monitor.MostraArquivoErro("C:\\CTe\\1\\Erro\\a-cte.err");
+  monitor.MostraArquivoErro("C:\\CTe\\1\\Erro\\b-cte.err");
+  ASSERT_NE(frmPerguntaSemEspera, nullptr);
+  const HWND pergunta = frmPerguntaSemEspera->Handle();
+  EXPECT_TRUE(IsWindowVisible(pergunta));
+  EXPECT_EQ(GetWindow(pergunta, GW_OWNER), frm.Handle());
+  EXPECT_EQ(TextoJanela(pergunta), L"Confirm");
+  EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->lblPergunta),
+            L"Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?");
+  EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->btnSim), L"&Yes");
+  EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->btnNao), L"&No");
+  EXPECT_EQ(frmPerguntaSemEspera->Pendentes(), 2u);
+  EXPECT_TRUE(pedidos.empty());
+
+  SendMessageW(frmPerguntaSemEspera->btnSim, BM_CLICK, 0, 0);
+  ASSERT_EQ(pedidos.size(), 1u);
+  EXPECT_EQ(pedidos[0].sArquivo, "explorer");
+  EXPECT_EQ(pedidos[0].sParametros, "C:\\CTe\\1\\Erro\\a-cte.err");
+  EXPECT_FALSE(pedidos[0].bOculto);
+  ASSERT_TRUE(IsWindow(pergunta));  // the second question is still there
+  EXPECT_EQ(frmPerguntaSemEspera->Pendentes(), 1u);
+  SendMessageW(frmPerguntaSemEspera->btnSim, BM_CLICK, 0, 0);
+  ASSERT_EQ(pedidos.size(), 2u);
+  EXPECT_EQ(pedidos[1].sParametros, "C:\\CTe\\1\\Erro\\b-cte.err");
+  EXPECT_FALSE(IsWindow(pergunta));
+  EXPECT_EQ(frmPerguntaSemEspera, nullptr);
+
+  // "No" opens nothing.
+  monitor.MostraArquivoErro("C:\\CTe\\1\\Erro\\c-cte.err");
+  ASSERT_NE(frmPerguntaSemEspera, nullptr);
+  SendMessageW(frmPerguntaSemEspera->btnNao, BM_CLICK, 0, 0);
+  EXPECT_EQ(frmPerguntaSemEspera, nullptr);
+  EXPECT_EQ(pedidos.size(), 2u);
+}
+
+TEST_F(JanelaPrincipal, SairComPerguntasAbertasNaoRespondeMaisNada) {
+  int iRespostas = 0;
+  frm.PerguntaSemEspera("primeira", [&] { ++iRespostas; });
+  frm.PerguntaSemEspera("segunda", [&] { ++iRespostas; });
+  ASSERT_NE(frmPerguntaSemEspera, nullptr);
+  const HWND pergunta = frmPerguntaSemEspera->Handle();
+  SendMessageW(frm.Handle(), WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
+  ASSERT_TRUE(aplicacao.Terminando());
+  // A "Yes" given while the monitor ends reaches nothing of it.
+  SendMessageW(frmPerguntaSemEspera->btnSim, BM_CLICK, 0, 0);
+  EXPECT_EQ(iRespostas, 0);
+  // The question still waiting goes with the main window, unanswered.
+  ASSERT_TRUE(IsWindow(pergunta));
+  DestroyWindow(frm.Handle());
+  EXPECT_FALSE(IsWindow(pergunta));
+  EXPECT_EQ(frmPerguntaSemEspera, nullptr);
+  EXPECT_EQ(iRespostas, 0);
 }

@@ -96,7 +96,8 @@ TEST(ProcessosWin32, ListaTrazONomeDoExecutavelDesteProcesso) {
   ASSERT_TRUE(UnArquivos::ExisteArquivo(caminho));
   const std::string nome = UnMascara::MaiusculasAscii(NomeDoArquivo(caminho));
   const auto processos = UnProcessos::ListaProcessos();
-  EXPECT_TRUE(std::any_of(processos.begin(), processos.end(), [&](const std::string& p) {
+  ASSERT_TRUE(processos.has_value());
+  EXPECT_TRUE(std::any_of(processos->begin(), processos->end(), [&](const std::string& p) {
     return UnMascara::MaiusculasAscii(NomeDoArquivo(p)) == nome;
   }));
 }
@@ -133,8 +134,12 @@ TEST(AreaTrabalhoWin32, AtalhoNaPastaDoDesktop) {
   EXPECT_TRUE(UnArquivos::ExistePasta(desktop));
   PastaTemporaria pasta;
   const std::string alvo = UnProcessos::CaminhoExecutavel();
-  ASSERT_TRUE(UnAreaTrabalho::CriaAtalho(pasta / "Novo Monitor", alvo, "Monitor"));
+  ASSERT_EQ(UnAreaTrabalho::CriaAtalho(pasta / "Novo Monitor", alvo, "Monitor"), "");
   ASSERT_TRUE(UnArquivos::ExisteArquivo(pasta / "Novo Monitor.lnk"));
   // Replaced, not refused, when it is already there.
-  EXPECT_TRUE(UnAreaTrabalho::CriaAtalho(pasta / "Novo Monitor", alvo, "Monitor"));
+  EXPECT_EQ(UnAreaTrabalho::CriaAtalho(pasta / "Novo Monitor", alvo, "Monitor"), "");
+  // A folder where the shortcut goes: the shell link cannot be saved, and says so.
+  ASSERT_TRUE(UnArquivos::CriaPasta(pasta / "Novo Outro.lnk"));
+  const std::string motivo = UnAreaTrabalho::CriaAtalho(pasta / "Novo Outro", alvo, "Outro");
+  EXPECT_EQ(motivo.rfind(pasta / "Novo Outro.lnk não gravado (0x", 0), 0u) << motivo;
 }

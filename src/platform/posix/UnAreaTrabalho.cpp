@@ -1,6 +1,8 @@
 #include "platform/UnAreaTrabalho.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -79,14 +81,15 @@ std::string PastaDesktop() {
   return sPasta.back() == '/' ? sPasta : sPasta + "/";
 }
 
-bool CriaAtalho(const std::string& arquivoSemExtensao, const std::string& alvo,
-                const std::string& descricao) {
+std::string CriaAtalho(const std::string& arquivoSemExtensao, const std::string& alvo,
+                       const std::string& descricao) {
   const std::string sArquivo = arquivoSemExtensao + ".desktop";
   {
     std::ofstream saida(sArquivo, std::ios::binary | std::ios::trunc);
+    if (!saida) return sArquivo + " não gravado (" + std::strerror(errno) + ")";
     saida << "[Desktop Entry]\nType=Application\nName=" << TextoEntrada(descricao)
           << "\nExec=" << ArgumentoExec(alvo) << "\n";
-    if (!saida.flush()) return false;
+    if (!saida.flush()) return sArquivo + " não gravado";
   }
   // Desktops only start launchers that their owner may run.
   std::error_code erro;
@@ -95,7 +98,7 @@ bool CriaAtalho(const std::string& arquivoSemExtensao, const std::string& alvo,
                                    std::filesystem::perms::group_exec |
                                    std::filesystem::perms::others_exec,
                                std::filesystem::perm_options::add, erro);
-  return true;
+  return {};
 }
 
 }  // namespace UnAreaTrabalho

@@ -132,10 +132,10 @@ bool Inicia(const std::string& programa, const std::vector<std::string>& argumen
 
 }  // namespace
 
-std::vector<std::string> ListaProcessos() {
-  std::vector<std::string> nomes;
+std::optional<std::vector<std::string>> ListaProcessos() {
   std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
-  if (!proc) return nomes;
+  if (!proc) return std::nullopt;
+  std::vector<std::string> nomes;
   while (const dirent* entrada = readdir(proc.get())) {
     if (!EhNumero(entrada->d_name)) continue;
     const std::string pasta = std::string("/proc/") + entrada->d_name;

@@ -4,10 +4,22 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "platform/win32/UnCom.h"
 #include "platform/win32/UnTextoLargo.h"
 
 namespace UnAreaTrabalho {
+
+namespace {
+
+std::string TextoHresult(HRESULT resultado) {
+  char texto[16];
+  std::snprintf(texto, sizeof texto, "0x%08lX", static_cast<unsigned long>(resultado));
+  return texto;
+}
+
+}  // namespace
 
 std::string PastaDesktop() {
   LPITEMIDLIST lista = nullptr;
@@ -21,19 +33,24 @@ std::string PastaDesktop() {
   return pasta.back() == '\\' ? pasta : pasta + "\\";
 }
 
-bool CriaAtalho(const std::string& arquivoSemExtensao, const std::string& alvo,
-                const std::string& descricao) {
+std::string CriaAtalho(const std::string& arquivoSemExtensao, const std::string& alvo,
+                       const std::string& descricao) {
   UnCom::GaranteCom();
   UnCom::Ponteiro<IShellLinkW> atalho;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(atalho.Endereco()))))
-    return false;
+  HRESULT resultado = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IShellLinkW, reinterpret_cast<void**>(atalho.Endereco()));
+  if (FAILED(resultado)) return "objeto de atalho não criado (" + TextoHresult(resultado) + ")";
   atalho->SetDescription(UnTextoLargo::Largo(descricao).c_str());
   atalho->SetPath(UnTextoLargo::Largo(alvo).c_str());
   UnCom::Ponteiro<IPersistFile> arquivo;
-  if (FAILED(atalho->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(arquivo.Endereco()))))
-    return false;
-  return SUCCEEDED(arquivo->Save(UnTextoLargo::Largo(arquivoSemExtensao + ".lnk").c_str(), FALSE));
+  resultado =
+      atalho->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(arquivo.Endereco()));
+  if (FAILED(resultado))
+    return "objeto de atalho sem gravação (" + TextoHresult(resultado) + ")";
+  const std::string sArquivo = arquivoSemExtensao + ".lnk";
+  resultado = arquivo->Save(UnTextoLargo::Largo(sArquivo).c_str(), FALSE);
+  if (FAILED(resultado)) return sArquivo + " não gravado (" + TextoHresult(resultado) + ")";
+  return {};
 }
 
 }  // namespace UnAreaTrabalho

@@ -88,16 +88,6 @@ std::vector<std::string> LeNomes(const std::string& pasta, const std::string& ma
   return nomes;
 }
 
-bool GravaComDisposicao(const std::string& caminho, const std::string& conteudo, bool acrescenta) {
-  // OPEN_ALWAYS instead of CREATE_ALWAYS: a hidden file of that name is rewritten too.
-  Arquivo arquivo(CreateFileW(Largo(caminho).c_str(), acrescenta ? FILE_APPEND_DATA : GENERIC_WRITE,
-                              FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!arquivo.Valido()) return false;
-  if (!acrescenta && !SetEndOfFile(arquivo.Get())) return false;
-  if (!GravaTudo(arquivo.Get(), conteudo)) return false;
-  return arquivo.Fecha();
-}
-
 }  // namespace
 
 bool ExisteArquivo(const std::string& caminho) {
@@ -166,11 +156,37 @@ std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo) 
 }
 
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo) {
-  return GravaComDisposicao(caminho, conteudo, false);
+  // OPEN_ALWAYS instead of CREATE_ALWAYS: a hidden file of that name is rewritten too.
+  Arquivo arquivo(CreateFileW(Largo(caminho).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!arquivo.Valido()) return false;
+  if (!SetEndOfFile(arquivo.Get())) return false;
+  if (!GravaTudo(arquivo.Get(), conteudo)) return false;
+  return arquivo.Fecha();
 }
 
+// Several writers append to one file (two monitors on one log folder): each keeps the file
+// open only for its own write, and they take turns through a lock on a byte far past any end
+// of file, since not every file system (a network share, Wine) appends a write whole.
 bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo) {
-  return GravaComDisposicao(caminho, conteudo, true);
+  // Without FILE_WRITE_DATA every write goes to the end of the file; reading is what the lock
+  // asks for.
+  Arquivo arquivo(CreateFileW(Largo(caminho).c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!arquivo.Valido()) return false;
+  OVERLAPPED vez{};
+  vez.OffsetHigh = 0x40000000;
+  // A writer that never lets go costs a second, not the line.
+  bool bVez = false;
+  for (int tentativa = 0; tentativa < 100 && !bVez; ++tentativa) {
+    bVez = LockFileEx(arquivo.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                      &vez) != FALSE;
+    if (!bVez) Sleep(10);
+  }
+  const bool bGravado = GravaTudo(arquivo.Get(), conteudo);
+  if (bVez) UnlockFileEx(arquivo.Get(), 0, 1, 0, &vez);
+  return arquivo.Fecha() && bGravado;
 }
 
 std::vector<std::string> ListaArquivos(const std::string& pasta, const std::string& mascara) {

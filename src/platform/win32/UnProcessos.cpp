@@ -11,18 +11,22 @@ using UnTextoLargo::Largo;
 
 namespace UnProcessos {
 
-std::vector<std::string> ListaProcessos() {
-  std::vector<std::string> nomes;
+std::optional<std::vector<std::string>> ListaProcessos() {
   const HANDLE foto = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (foto == INVALID_HANDLE_VALUE) return nomes;
+  if (foto == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<std::string> nomes;
   PROCESSENTRY32W entrada;
   entrada.dwSize = sizeof entrada;
-  for (BOOL ok = Process32FirstW(foto, &entrada); ok; ok = Process32NextW(foto, &entrada)) {
+  BOOL ok = Process32FirstW(foto, &entrada);
+  // A snapshot that cannot even give its first entry was not read.
+  const bool bLida = ok || GetLastError() == ERROR_NO_MORE_FILES;
+  for (; ok; ok = Process32NextW(foto, &entrada)) {
     // szExeFile may fill all 260 characters without a terminating null.
     const size_t tamanho = wcsnlen(entrada.szExeFile, MAX_PATH);
     nomes.push_back(Estreito(std::wstring_view(entrada.szExeFile, tamanho)));
   }
   CloseHandle(foto);
+  if (!bLida) return std::nullopt;
   return nomes;
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "dialogs/console/UnMensagemConfirmarGenerica.h"
 #include "shell/UnMonitor.h"
@@ -89,15 +90,17 @@ void TTelaConsole::MostraContadores(
   std::cout << linha << std::endl;
 }
 
-bool TTelaConsole::Pergunta(const std::string& texto) {
+// A terminal has no window to leave open: the question is asked at once, and without a
+// terminal to answer it the answer is no.
+void TTelaConsole::PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) {
   if (!isatty(STDIN_FILENO)) {
     std::cout << texto << " (não)" << std::endl;
-    return false;
+    return;
   }
   std::cout << texto << " [s/N] " << std::flush;
   std::string resposta;
-  if (!std::getline(std::cin, resposta)) return false;
-  return !resposta.empty() && (resposta[0] == 's' || resposta[0] == 'S');
+  if (!std::getline(std::cin, resposta)) return;
+  if (!resposta.empty() && (resposta[0] == 's' || resposta[0] == 'S')) seSim();
 }
 
 void TTelaConsole::MostraNotificacao(const std::string& texto, const std::string& titulo,
@@ -113,8 +116,13 @@ void TTelaConsole::ProcessaMensagens() {
   if (!monitor_) return;
   if (gSair.exchange(false)) monitor_->Sair1Click();
   if (gZerar.exchange(false)) monitor_->BitBtn2Click();
-  if (gReiniciar.exchange(false)) monitor_->BitBtn3Click();
+  if (gReiniciar.exchange(false)) {
+    monitor_->BitBtn3Click();
+    bReiniciado_ = true;
+  }
 }
+
+bool TTelaConsole::ConsomeReinicio() { return std::exchange(bReiniciado_, false); }
 
 void TTelaConsole::MostraCicloParado(const std::string& mensagem) {
   if (!mensagem.empty()) std::cout << "Ciclo parado: " << LinhasDoTerminal(mensagem) << std::endl;

@@ -11,7 +11,7 @@ class TTelaConsole : public UnTela::Tela {
   void MostraVersao(const std::string& texto) override;
   void MostraArquivo(const std::string& nome) override;
   void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override;
-  bool Pergunta(const std::string& texto) override;
+  void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) override;
   void MostraNotificacao(const std::string& texto, const std::string& titulo,
                          unsigned flags) override;
   void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
@@ -25,7 +25,10 @@ class TTelaConsole : public UnTela::Tela {
   static void InstalaSinais();
   // Waits up to `milissegundos` for a signal; true when one arrived.
   static bool EsperaSinal(int milissegundos);
+  // Whether "Reiniciar" ran a pass since the last call.
+  bool ConsomeReinicio();
 
  private:
   TMonitorCTe* monitor_ = nullptr;
+  bool bReiniciado_ = false;
 };

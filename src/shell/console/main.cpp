@@ -46,14 +46,15 @@ int main() {
     int64_t proximo = AgoraMs() + INTERVALO_MS;
     for (;;) {
       const int64_t falta = proximo - AgoraMs();
-      if (falta > 0 && TTelaConsole::EsperaSinal(static_cast<int>(falta))) {
-        tela.ProcessaMensagens();
-        continue;
+      if (falta > 0) {
+        if (TTelaConsole::EsperaSinal(static_cast<int>(falta))) tela.ProcessaMensagens();
+      } else {
+        proximo += INTERVALO_MS;
+        if (proximo <= AgoraMs()) proximo = AgoraMs() + INTERVALO_MS;
+        monitor.Timer1Timer();  // also while the cycle is stopped: the checks run every tick
       }
-      if (falta > 0) continue;
-      proximo += INTERVALO_MS;
-      if (proximo <= AgoraMs()) proximo = AgoraMs() + INTERVALO_MS;
-      monitor.Timer1Timer();  // also while the cycle is stopped: the checks run every tick
+      // The pass of "Reiniciar" counts as a tick: the next one comes a whole interval after it.
+      if (tela.ConsomeReinicio()) proximo = AgoraMs() + INTERVALO_MS;
     }
   } catch (const UnTela::EFimMonitor& fim) {
     monitor.Encerra(fim.iCodigoSaida);

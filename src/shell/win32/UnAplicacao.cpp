@@ -1,6 +1,7 @@
 #include "shell/UnMonitor.h"  // before <windows.h>: see UnTela.h
 #include "shell/win32/UnAplicacao.h"
 
+#include "dialogs/win32/UnPerguntaSemEspera.h"
 #include "platform/win32/UnTextoLargo.h"
 
 namespace UnAplicacao {
@@ -60,8 +61,7 @@ int TAplicacao::Executa(const std::function<void()>& inicio) {
       Encerra(1);
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    Despacha(msg);
   }
   return iCodigoSaida_;
 }
@@ -73,10 +73,16 @@ void TAplicacao::ProcessaMensagens() {
       Encerra(static_cast<int>(msg.wParam));
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    Despacha(msg);
   }
   VerificaFim();
+}
+
+void TAplicacao::Despacha(MSG& msg) {
+  // The open question is not modal: its keyboard is routed here, as a dialog's would be.
+  if (UnPerguntaSemEspera::TrataTeclado(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
 }
 
 void TAplicacao::VerificaFim() const {

@@ -35,6 +35,8 @@ class TAplicacao {
   bool Terminando() const { return bFim_; }
 
  private:
+  void Despacha(MSG& msg);
+
   HINSTANCE instancia_;
   HWND handle_ = nullptr;
   bool bFim_ = false;

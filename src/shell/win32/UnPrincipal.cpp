@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 #include "dialogs/win32/UnControles.h"
 #include "dialogs/win32/UnMensagemConfirmarGenerica.h"
+#include "dialogs/win32/UnPerguntaSemEspera.h"
 #include "platform/UnLocalidade.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "processing/UnArquivosEmEspera.h"
@@ -202,6 +204,13 @@ void TfrmPrincipal::Timer1Timer() {
   bTickEmCurso_ = false;
 }
 
+// "Reiniciar": its pass counts as a tick, so Timer1 starts its interval again from the end of
+// it; the old phase would bring the next pass at once.
+void TfrmPrincipal::BitBtn3Click() {
+  Evento([this] { monitor_->BitBtn3Click(); });
+  if (handle_ && !aplicacao_.Terminando()) SetTimer(handle_, ID_TIMER1, INTERVALO_TIMER1, nullptr);
+}
+
 void TfrmPrincipal::TrataIconeBandeja(LPARAM l) {
   if (l == WM_LBUTTONDBLCLK) {
     pmnuiOpenClick();
@@ -256,7 +265,7 @@ LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
           Evento([this] { monitor_->TrataEvento([this] { monitor_->BitBtn2Click(); }); });
           return 0;
         case ID_BIT_BTN3:
-          Evento([this] { monitor_->BitBtn3Click(); });
+          BitBtn3Click();
           return 0;
         case ID_PMNUI_OPEN:
           pmnuiOpenClick();
@@ -274,10 +283,13 @@ LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
     case WM_DESTROY:
       FormDestroy();
       return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+    case WM_NCDESTROY: {
+      // The window's last message still reaches the default handling with its own handle.
+      const HWND janela = handle_;
+      SetWindowLongPtrW(janela, GWLP_USERDATA, 0);
       handle_ = nullptr;
-      return DefWindowProcW(handle_, mensagem, w, l);
+      return DefWindowProcW(janela, mensagem, w, l);
+    }
     default:
       break;
   }
@@ -300,11 +312,12 @@ void TfrmPrincipal::MostraContadores(
     SetWindowTextW(lblContadores[i], Largo(valores[i]).c_str());
 }
 
-bool TfrmPrincipal::Pergunta(const std::string& texto) {
-  const int resposta = MessageBoxW(nullptr, Largo(texto).c_str(), L"Confirm",
-                                   MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL | MB_SETFOREGROUND);
-  aplicacao_.VerificaFim();
-  return resposta == IDYES;
+void TfrmPrincipal::PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) {
+  // The answer comes through the message loop long after the pass that asked: it runs as any
+  // other handler of the core, and not at all once the monitor is ending. The form is owned
+  // by this window and goes with it, unanswered questions and all.
+  UnPerguntaSemEspera::PerguntaSemEspera(
+      texto, [this, seSim = std::move(seSim)] { Evento(seSim); }, handle_);
 }
 
 void TfrmPrincipal::MostraNotificacao(const std::string& texto, const std::string& titulo,

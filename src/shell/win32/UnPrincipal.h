@@ -44,7 +44,7 @@ class TfrmPrincipal : public UnTela::Tela {
   void MostraVersao(const std::string& texto) override;
   void MostraArquivo(const std::string& nome) override;
   void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override;
-  bool Pergunta(const std::string& texto) override;
+  void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) override;
   void MostraNotificacao(const std::string& texto, const std::string& titulo,
                          unsigned flags) override;
   void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
@@ -63,6 +63,7 @@ class TfrmPrincipal : public UnTela::Tela {
   // of the application, any other error goes to the standard error display.
   void Evento(const std::function<void()>& evento);
   void Timer1Timer();
+  void BitBtn3Click();
   void TrataIconeBandeja(LPARAM l);
   void pmnuiOpenClick();
   void FormClose();

@@ -1,0 +1,133 @@
+#include "dialogs/win32/UnPerguntaSemEspera.h"
+
+#include <utility>
+
+#include "dialogs/win32/UnControles.h"
+#include "platform/win32/UnTextoLargo.h"
+
+namespace UnPerguntaSemEspera {
+
+TfrmPerguntaSemEspera* frmPerguntaSemEspera = nullptr;
+
+namespace {
+
+// The message box's look: caption and close box, no sizing.
+constexpr DWORD ESTILO = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD ESTILO_ESTENDIDO = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+constexpr int LARGURA_CLIENTE = 380, ALTURA_CLIENTE = 120;
+
+void RegistraClasse() {
+  static const ATOM classe = [] {
+    WNDCLASSEXW c{};
+    c.cbSize = sizeof c;
+    c.lpfnWndProc = DefWindowProcW;
+    c.hInstance = GetModuleHandleW(nullptr);
+    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    c.lpszClassName = TfrmPerguntaSemEspera::CLASSE;
+    return RegisterClassExW(&c);
+  }();
+  (void)classe;
+}
+
+}  // namespace
+
+TfrmPerguntaSemEspera::TfrmPerguntaSemEspera(HWND dono) {
+  RegistraClasse();
+  const SIZE externo = UnControles::TamanhoExterno(ESTILO, ESTILO_ESTENDIDO, LARGURA_CLIENTE,
+                                                   ALTURA_CLIENTE);
+  // Centred on the screen, as the message box it stands for.
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - externo.cx) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - externo.cy) / 2;
+  handle_ = CreateWindowExW(ESTILO_ESTENDIDO, CLASSE, L"Confirm", ESTILO, x, y, externo.cx,
+                            externo.cy, dono, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+  CriaComponentes();
+}
+
+TfrmPerguntaSemEspera::~TfrmPerguntaSemEspera() {
+  if (fonte_) DeleteObject(fonte_);
+}
+
+void TfrmPerguntaSemEspera::CriaComponentes() {
+  using UnControles::CriaControle;
+  fonte_ = UnControles::CriaFonte(L"Tahoma", -11);
+  SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonte_), FALSE);
+  HWND imagem = CriaControle(handle_, L"STATIC", L"", SS_ICON, 16, 16, 32, 32, ID_IMG_PERGUNTA,
+                             nullptr);
+  SendMessageW(imagem, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
+  lblPergunta = CriaControle(handle_, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 60, 16, 304, 56,
+                             ID_LBL_PERGUNTA, fonte_);
+  btnSim = CriaControle(handle_, L"BUTTON", L"&Yes", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
+                        204, 84, 75, 25, ID_BTN_SIM, fonte_);
+  btnNao = CriaControle(handle_, L"BUTTON", L"&No", BS_PUSHBUTTON | WS_TABSTOP, 289, 84, 75, 25,
+                        ID_BTN_NAO, fonte_);
+}
+
+void TfrmPerguntaSemEspera::Acrescenta(const std::string& texto, std::function<void()> seSim) {
+  fila_.push_back({UnTextoLargo::Largo(texto), std::move(seSim)});
+  if (fila_.size() > 1) return;  // it waits its turn behind the one on screen
+  MostraPrimeira();
+  ShowWindow(handle_, SW_SHOWNORMAL);
+  SetForegroundWindow(handle_);
+}
+
+void TfrmPerguntaSemEspera::MostraPrimeira() {
+  SetWindowTextW(lblPergunta, fila_.front().sTexto.c_str());
+  SetFocus(btnSim);
+}
+
+void TfrmPerguntaSemEspera::Responde(bool bSim) {
+  if (fila_.empty()) return;
+  std::function<void()> seSim = std::move(fila_.front().seSim);
+  fila_.pop_front();
+  if (fila_.empty())
+    DestroyWindow(handle_);  // the form is gone from here on
+  else
+    MostraPrimeira();
+  if (bSim && seSim) seSim();
+}
+
+LRESULT CALLBACK TfrmPerguntaSemEspera::WndProc(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
+  auto* form = reinterpret_cast<TfrmPerguntaSemEspera*>(GetWindowLongPtrW(janela, GWLP_USERDATA));
+  switch (mensagem) {
+    case WM_COMMAND:
+      // Enter clicks the default button, Esc is the close box.
+      if (HIWORD(w) != BN_CLICKED) return 0;
+      if (LOWORD(w) == ID_BTN_SIM || LOWORD(w) == IDOK)
+        form->Responde(true);
+      else if (LOWORD(w) == ID_BTN_NAO || LOWORD(w) == IDCANCEL)
+        form->Responde(false);
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(ID_BTN_SIM, DC_HASDEFID);
+    case WM_CLOSE:
+      form->Responde(false);
+      return 0;
+    case WM_DESTROY:
+      if (frmPerguntaSemEspera == form) frmPerguntaSemEspera = nullptr;
+      return 0;
+    case WM_NCDESTROY:
+      // With its owner: the questions still waiting go unanswered.
+      SetWindowLongPtrW(janela, GWLP_USERDATA, 0);
+      delete form;
+      return DefWindowProcW(janela, mensagem, w, l);
+    default:
+      return DefWindowProcW(janela, mensagem, w, l);
+  }
+}
+
+void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim, HWND dono) {
+  if (!frmPerguntaSemEspera) frmPerguntaSemEspera = new TfrmPerguntaSemEspera(dono);
+  frmPerguntaSemEspera->Acrescenta(texto, std::move(seSim));
+}
+
+bool TrataTeclado(MSG& msg) {
+  if (!frmPerguntaSemEspera) return false;
+  const HWND janela = frmPerguntaSemEspera->Handle();
+  if (msg.hwnd != janela && !IsChild(janela, msg.hwnd)) return false;
+  return IsDialogMessageW(janela, &msg) != FALSE;
+}
+
+}  // namespace UnPerguntaSemEspera
