@@ -86,9 +86,14 @@ struct Estacao {
                    "[IniServidor]\r\nnomearquivo=" + inst.sPastaDados + "servidor.ini\r\n");
     EscreveArquivo(pasta + "/DebugarDelphi.tmp", "");
   }
+  // Every start gets its own folder for the embedded engine's shared memory: a monitor killed
+  // while it held one of the engine's mutexes there would hang every later process using it.
   std::unique_ptr<ProcessoTeste> Inicia() const {
-    return std::make_unique<ProcessoTeste>(pasta + "/monitor-cte", std::vector<std::string>{}, pasta,
-                                           std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}});
+    const std::string travas = pasta + "-travas-" + std::to_string(++inicios);
+    fs::create_directories(travas);
+    return std::make_unique<ProcessoTeste>(
+        pasta + "/monitor-cte", std::vector<std::string>{}, pasta,
+        std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}, {"FIREBIRD_LOCK", travas}});
   }
   std::string Log() const {
     std::string tudo;
@@ -98,6 +103,7 @@ struct Estacao {
   }
   std::string pasta;
   std::string sessao = pasta + "-sessao";
+  mutable int inicios = 0;
 };
 
 int RespostasEmRetorno(const InstalacaoTeste& inst) {

@@ -198,3 +198,36 @@ TEST(MonitorConsole, ServidorParadoDuranteAExecucaoFinalizaOSistema) {
             std::string::npos)
       << p->Erros();
 }
+
+TEST(MonitorConsole, ServidorReiniciadoComOMonitorParadoNuncaParaEmSilencio) {
+  if (!ServidorDisponivel()) {
+    if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
+    GTEST_SKIP() << "no Firebird server on 127.0.0.1";
+  }
+  InstalacaoConsole c(true);
+  const int32_t id = c.inst.banco->AdicionaCTe(
+      c.inst.banco->Inteiro("select id_pessoa from CAD_PESSOA"), RespostasTeste::CHAVE_1);
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Erros();
+  ServidorFirebird("stop");
+  ServidorFirebird("start");
+  const std::string situacao =
+      c.inst.Retorno(CNPJ) + RespostasTeste::NomeSituacao(RespostasTeste::CHAVE_1);
+  RespostasTeste::EscreveResposta(situacao,
+                                  RespostasTeste::Situacao("100", RespostasTeste::InfProt{}));
+  // Either the monitor reconnects and records the answer, or it says why it ends.
+  for (int i = 0; i < 100 && fs::exists(situacao) && p->EmExecucao(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  if (p->EmExecucao()) {
+    EXPECT_FALSE(fs::exists(situacao)) << p->Saida() << p->Erros();
+    EXPECT_EQ(c.inst.banco->Inteiro("select CD_ST_CTE from MOV_CTE_RET where id_cte = " +
+                                    std::to_string(id)),
+              100);
+  } else {
+    EXPECT_NE(p->Erros().find("Aviso do Sistema: O sistema será finalizado. Erro: "),
+              std::string::npos)
+        << p->Erros();
+  }
+  EXPECT_EQ(Ocorrencias(p->Saida(), "Ciclo parado: "), 0) << p->Saida();
+}
