@@ -29,17 +29,6 @@ LRESULT CALLBACK ProcedimentoLinha(HWND janela, UINT mensagem, WPARAM w, LPARAM 
   return 0;
 }
 
-void RegistraClasse(const wchar_t* nome, WNDPROC procedimento) {
-  WNDCLASSEXW c{};
-  c.cbSize = sizeof c;
-  c.lpfnWndProc = procedimento;
-  c.hInstance = GetModuleHandleW(nullptr);
-  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  c.lpszClassName = nome;
-  RegisterClassExW(&c);
-}
-
 void RegistraConteiner() {
   static const bool registrada = (RegistraClasse(CLASSE_CONTEINER, ProcedimentoConteiner), true);
   (void)registrada;
@@ -51,6 +40,18 @@ void RegistraLinha() {
 }
 
 }  // namespace
+
+void RegistraClasse(const wchar_t* nome, WNDPROC procedimento) {
+  WNDCLASSEXW c{};
+  c.cbSize = sizeof c;
+  c.lpfnWndProc = procedimento;
+  c.hInstance = GetModuleHandleW(nullptr);
+  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  c.lpszClassName = nome;
+  RegisterClassExW(&c);
+}
+
 
 HFONT CriaFonte(const wchar_t* nome, int iAltura, bool bNegrito) {
   return CreateFontW(iAltura, 0, 0, 0, bNegrito ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,

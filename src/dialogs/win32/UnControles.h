@@ -19,6 +19,8 @@ HWND CriaControle(HWND pai, const wchar_t* classe, const std::wstring& texto, DW
 HICON CarregaImagem(const wchar_t* nome);
 // A container painted in the button face that hands its controls' commands to its parent.
 HWND CriaConteiner(HWND pai, int x, int y, int largura, int altura, int id);
+// A window class of the dialogs' look: arrow cursor, button-face background.
+void RegistraClasse(const wchar_t* nome, WNDPROC procedimento);
 // A bevel drawn as an etched line along the top of its rectangle, at its exact size.
 HWND CriaLinha(HWND pai, int x, int y, int largura, int altura, int id);
 // The outer size of a window whose client area must be `largura` x `altura`.

@@ -21,17 +21,9 @@ constexpr int ALTURA_COM_CONFIRMACAO = 200, ALTURA_SIMPLES = 80;
 constexpr DWORD MS_FECHAMENTO_AUTOMATICO = 5000;
 
 void RegistraClasse() {
-  static const ATOM classe = [] {
-    WNDCLASSEXW c{};
-    c.cbSize = sizeof c;
-    c.lpfnWndProc = DefWindowProcW;
-    c.hInstance = GetModuleHandleW(nullptr);
-    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = TfrmMensagemConfirmarGenerica::CLASSE;
-    return RegisterClassExW(&c);
-  }();
-  (void)classe;
+  static const bool registrada =
+      (UnControles::RegistraClasse(TfrmMensagemConfirmarGenerica::CLASSE, DefWindowProcW), true);
+  (void)registrada;
 }
 
 }  // namespace

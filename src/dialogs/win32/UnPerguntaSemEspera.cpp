@@ -17,17 +17,9 @@ constexpr DWORD ESTILO_ESTENDIDO = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
 constexpr int LARGURA_CLIENTE = 380, ALTURA_CLIENTE = 120;
 
 void RegistraClasse() {
-  static const ATOM classe = [] {
-    WNDCLASSEXW c{};
-    c.cbSize = sizeof c;
-    c.lpfnWndProc = DefWindowProcW;
-    c.hInstance = GetModuleHandleW(nullptr);
-    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = TfrmPerguntaSemEspera::CLASSE;
-    return RegisterClassExW(&c);
-  }();
-  (void)classe;
+  static const bool registrada =
+      (UnControles::RegistraClasse(TfrmPerguntaSemEspera::CLASSE, DefWindowProcW), true);
+  (void)registrada;
 }
 
 }  // namespace
