@@ -8,7 +8,9 @@
 
 #include "dialogs/win32/UnControles.h"
 #include "dialogs/win32/UnMensagemConfirmarGenerica.h"
+#include "platform/win32/UnObservaPastasWin32.h"
 #include "platform/win32/UnTextoLargo.h"
+#include "shell/UnAjustesCiclo.h"
 
 using UnControles::CriaControle;
 using UnTextoLargo::Largo;
@@ -75,10 +77,13 @@ TfrmPrincipal::TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao) : aplicacao_(ap
   CriaComponentes();
   CriaMenu();
   // Timer1 runs from the start; its ticks only reach the core while the cycle is enabled.
-  SetTimer(handle_, ID_TIMER1, INTERVALO_TIMER1, nullptr);
+  SetTimer(handle_, ID_TIMER1, UnAjustesCiclo::RetornaIntervaloCiclo(), nullptr);
+  aplicacao_.DefineEspera([this] { return UnObservaPastas::Eventos(observador_.Observador()); },
+                          [this] { AnotaPastasAlteradas(); });
 }
 
 TfrmPrincipal::~TfrmPrincipal() {
+  aplicacao_.DefineEspera({}, {});
   if (handle_) DestroyWindow(handle_);
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   for (HFONT f : {fonte_, fonteNegrito_, fonteContadores_})
@@ -173,6 +178,7 @@ void TfrmPrincipal::FormCreate() {
   aplicacao_.DefineTitulo(Largo(TITULO_APLICACAO).c_str());
   bandeja_.Adiciona(handle_, icone_, Largo(TITULO_APLICACAO));
   monitor_->TrataEvento([this] { monitor_->FormCreate(); });
+  observador_.DefineEmpresas(monitor_->EmpresasObservadas());
   // The monitor starts visible, also when a start-up step failed.
   ShowWindow(handle_, SW_SHOWNORMAL);
   UpdateWindow(handle_);
@@ -198,6 +204,26 @@ void TfrmPrincipal::Timer1Timer() {
   bTickEmCurso_ = true;
   Evento([this] { monitor_->Timer1Timer(); });
   bTickEmCurso_ = false;
+  observador_.DefineEmpresas(monitor_->EmpresasObservadas());
+}
+
+void TfrmPrincipal::AnotaPastasAlteradas() {
+  observador_.LeAlteracoes();
+  ArmaAssento();
+}
+
+void TfrmPrincipal::ArmaAssento() {
+  const int ms = observador_.MsAteAssentar();
+  if (ms >= 0) SetTimer(handle_, ID_TIMER_OBSERVADOR, std::max<UINT>(ms, USER_TIMER_MINIMUM), nullptr);
+}
+
+// One pass at a time: folders that settle while a pass runs wait until it is over.
+void TfrmPrincipal::ProcessaPastasAlteradas() {
+  KillTimer(handle_, ID_TIMER_OBSERVADOR);
+  if (!bTickEmCurso_ && !monitor_->PassoEmExecucao())
+    for (const std::string& pasta : observador_.RetiraAssentadas())
+      Evento([&] { monitor_->ProcessaPastaAlterada(pasta); });
+  ArmaAssento();
 }
 
 void TfrmPrincipal::TrataIconeBandeja(LPARAM l) {
@@ -223,6 +249,7 @@ void TfrmPrincipal::FormClose() { ShowWindow(handle_, SW_HIDE); }
 
 void TfrmPrincipal::FormDestroy() {
   KillTimer(handle_, ID_TIMER1);
+  KillTimer(handle_, ID_TIMER_OBSERVADOR);
   bandeja_.Remove();
 }
 
@@ -243,6 +270,7 @@ LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
       break;  // then the normal handling, as for every message
     case WM_TIMER:
       if (w == ID_TIMER1) Timer1Timer();
+      if (w == ID_TIMER_OBSERVADOR) ProcessaPastasAlteradas();
       if (w == UnBandeja::ID_TIMER_BANDEJA) bandeja_.TentaDeNovo();
       return 0;
     case WM_COMMAND:
