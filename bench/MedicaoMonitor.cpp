@@ -394,12 +394,14 @@ void MedeChegada(const Opcoes& o) {
     const auto situacoes = c.AdicionaCTes(o.iChegadas);
     const auto resultados = c.AdicionaCTes(o.iChegadas);
     const auto rajada = c.AdicionaCTes(o.iRajada);
-    for (const CTeMedicao& cte : resultados) EscreveArquivo(c.DocumentoAutorizado(cte), "<cteProc/>");
+    for (const CTeMedicao& cte : resultados)
+      EscreveArquivo(c.DocumentoAutorizado(cte), "<cteProc/>");
     UnChegadaMedicao::RegistroChegadas ok(c.RetornoOK().substr(0, c.RetornoOK().size() - 1));
     std::map<std::string, std::string> ambiente;
     if (!observador) ambiente["QUELVIX_MONITOR_SEM_OBSERVADOR"] = "1";
     auto p = programa.Inicia(ambiente, pastaMonitor);
-    Exige(p->EsperaContadores(1 + static_cast<int>(c.sCnpjs.size()), std::chrono::seconds(30), nullptr),
+    Exige(p->EsperaContadores(1 + static_cast<int>(c.sCnpjs.size()), std::chrono::seconds(30),
+                              nullptr),
           "monitor-cte ended its first pass");
     const std::string modo = std::string("watcher=") + (observador ? "on" : "off");
 
@@ -409,8 +411,9 @@ void MedeChegada(const Opcoes& o) {
       for (const CTeMedicao& cte : ctes) {
         std::this_thread::sleep_for(
             std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 2000)(sorteio)));
-        const std::string nome = resultado ? UnRespostasMedicao::NomeResultadoLote(cte)
-                                           : UnRespostasMedicao::NomeResposta(TipoResposta::Situacao, cte);
+        const std::string nome =
+            resultado ? UnRespostasMedicao::NomeResultadoLote(cte)
+                      : UnRespostasMedicao::NomeResposta(TipoResposta::Situacao, cte);
         const std::string conteudo = resultado ? UnCenarioMedicao::ConteudoResultadoLote(cte)
                                                : UnCenarioMedicao::ConteudoSituacao(cte);
         escritas.push_back({nome, UnChegadaMedicao::EscreveResposta(c.Retorno() + nome, conteudo)});
@@ -430,10 +433,12 @@ void MedeChegada(const Opcoes& o) {
         Exige(impressao.has_value(), "monitor-cte started the printing program for " + nome);
         impressas.push_back(Milissegundos(*impressao - escrita));
       }
-      const std::string parametros = std::string("kind=") + (resultado ? "processing_result" : "situacao") +
-                                     " companies=10 answers=" + std::to_string(ctes.size()) + " " + modo;
+      const std::string parametros =
+          std::string("kind=") + (resultado ? "processing_result" : "situacao") +
+          " companies=10 answers=" + std::to_string(ctes.size()) + " " + modo;
       RegistraEspera("answer_to_recorded", parametros, gravadas, observador, 300, 1000);
-      if (resultado) RegistraEspera("answer_to_printing", parametros, impressas, observador, 500, 0);
+      if (resultado)
+        RegistraEspera("answer_to_printing", parametros, impressas, observador, 500, 0);
     }
 
     // The burst: written beside Retorno, then renamed in at once.
@@ -442,7 +447,8 @@ void MedeChegada(const Opcoes& o) {
     std::vector<std::string> nomes;
     for (const CTeMedicao& cte : rajada) {
       nomes.push_back(UnRespostasMedicao::NomeResposta(TipoResposta::Situacao, cte));
-      UnChegadaMedicao::EscreveResposta(espera + "/" + nomes.back(), UnCenarioMedicao::ConteudoSituacao(cte));
+      UnChegadaMedicao::EscreveResposta(espera + "/" + nomes.back(),
+                                        UnCenarioMedicao::ConteudoSituacao(cte));
     }
     for (const std::string& nome : nomes) fs::rename(espera + "/" + nome, c.Retorno() + nome);
     Parede::time_point primeira = Parede::time_point::max(), ultima = Parede::time_point::min();
@@ -452,12 +458,16 @@ void MedeChegada(const Opcoes& o) {
       primeira = std::min(primeira, *chegada);
       ultima = std::max(ultima, *chegada);
     }
-    const double porSegundo = (nomes.size() - 1) / std::max(1e-3, std::chrono::duration<double>(ultima - primeira).count());
-    const std::string parametros = "kind=situacao companies=10 answers=" + std::to_string(nomes.size()) + " " + modo;
+    // From the first answer recorded to the last: the pass's rate, whenever the pass began.
+    const double segundos = std::chrono::duration<double>(ultima - primeira).count();
+    const double porSegundo = static_cast<double>(nomes.size() - 1) / std::max(1e-3, segundos);
+    const std::string parametros =
+        "kind=situacao companies=10 answers=" + std::to_string(nomes.size()) + " " + modo;
     if (observador) {
+      // In the floor's column: the same burst taken by the tick alone.
       const double razao = porSegundo / rajadaSemObservador;
-      Registra({"burst_files_per_s", parametros, Numero(porSegundo, 1), Numero(rajadaSemObservador, 1),
-                Numero(razao), ">=0.9", razao >= 0.9 ? "yes" : "no"});
+      Registra({"burst_files_per_s", parametros, Numero(porSegundo, 1),
+                Numero(rajadaSemObservador, 1), Numero(razao), ">=0.9", razao >= 0.9 ? "yes" : "no"});
     } else {
       rajadaSemObservador = porSegundo;
       Registra(Valor("burst_files_per_s", parametros, Numero(porSegundo, 1)));

@@ -75,16 +75,18 @@ std::optional<Parede::time_point> InicioImpressao(const std::string& registro,
   while (std::getline(arquivo, linha)) {
     if (linha.find(chave) == std::string::npos) continue;
     const long long ns = std::stoll(linha.substr(0, linha.find(' ')));
-    return Parede::time_point(std::chrono::duration_cast<Parede::duration>(std::chrono::nanoseconds(ns)));
+    return Parede::time_point(
+        std::chrono::duration_cast<Parede::duration>(std::chrono::nanoseconds(ns)));
   }
   return std::nullopt;
 }
 
 Parede::time_point EscreveResposta(const std::string& caminho, const std::string& conteudo) {
   const int fd = open(caminho.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0 || write(fd, conteudo.data(), conteudo.size()) != static_cast<ssize_t>(conteudo.size()))
-    throw std::runtime_error("cannot write " + caminho);
-  close(fd);
+  const bool escrito =
+      fd >= 0 && write(fd, conteudo.data(), conteudo.size()) == static_cast<ssize_t>(conteudo.size());
+  if (fd >= 0) close(fd);
+  if (!escrito) throw std::runtime_error("cannot write " + caminho);
   return Parede::now();
 }
 

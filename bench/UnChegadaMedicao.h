@@ -23,7 +23,8 @@ class RegistroChegadas {
   RegistroChegadas& operator=(const RegistroChegadas&) = delete;
 
   // The moment `nome` arrived, waiting for it up to `limite`; empty when it did not come.
-  std::optional<Parede::time_point> Espera(const std::string& nome, std::chrono::milliseconds limite);
+  std::optional<Parede::time_point> Espera(const std::string& nome,
+                                           std::chrono::milliseconds limite);
   size_t Quantidade();
 
  private:
@@ -42,7 +43,8 @@ class RegistroChegadas {
 // started and its document to `registro`.
 void InstalaImpressora(const std::string& pastaMonitor, const std::string& registro);
 // The start of the printing program for the document whose path holds `chave`, as recorded.
-std::optional<Parede::time_point> InicioImpressao(const std::string& registro, const std::string& chave);
+std::optional<Parede::time_point> InicioImpressao(const std::string& registro,
+                                                  const std::string& chave);
 
 // Writes a file at once, as the transmitter finishes an answer; the moment it was complete.
 Parede::time_point EscreveResposta(const std::string& caminho, const std::string& conteudo);

@@ -33,7 +33,8 @@ struct InstalacaoConsole {
                                            inst.pasta.Caminho(), ambiente);
   }
   std::string Coluna(const std::string& coluna, int32_t id) const {
-    return inst.banco->Texto("select cast(" + coluna + " as varchar(40)) from MOV_CTE_RET where id_cte = " +
+    return inst.banco->Texto("select cast(" + coluna +
+                             " as varchar(40)) from MOV_CTE_RET where id_cte = " +
                              std::to_string(id));
   }
   InstalacaoTeste inst;
@@ -212,7 +213,8 @@ TEST(MonitorConsole, RespostaQueChegaEGravadaSemEsperarOTick) {
   auto p = c.Inicia({{"QUELVIX_MONITOR_INTERVALO_MS", "600000"}});
   ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Saida() << p->Erros();
 
-  R::EscreveResposta(c.inst.Retorno(CNPJ) + R::NomeSituacao(R::CHAVE_1), R::Situacao("100", R::InfProt{}));
+  R::EscreveResposta(c.inst.Retorno(CNPJ) + R::NomeSituacao(R::CHAVE_1),
+                     R::Situacao("100", R::InfProt{}));
   ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 1 ", 20)) << p->Saida() << p->Erros();
   EXPECT_TRUE(fs::exists(c.inst.RetornoOK(CNPJ) + R::NomeSituacao(R::CHAVE_1)));
 
@@ -245,7 +247,8 @@ TEST(MonitorConsole, SemNotificacoesARespostaEsperaOTick) {
   InstalacaoConsole c;
   ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
   const int32_t id = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_1);
-  auto p = c.Inicia({{"QUELVIX_MONITOR_INTERVALO_MS", "3000"}, {"QUELVIX_MONITOR_SEM_OBSERVADOR", "1"}});
+  auto p = c.Inicia(
+      {{"QUELVIX_MONITOR_INTERVALO_MS", "3000"}, {"QUELVIX_MONITOR_SEM_OBSERVADOR", "1"}});
   // Right after a timed pass: the next one is three seconds away.
   ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 3)) << p->Saida() << p->Erros();
   const std::string resposta = c.inst.Retorno(CNPJ) + R::NomeSituacao(R::CHAVE_1);

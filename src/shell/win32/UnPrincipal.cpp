@@ -214,7 +214,8 @@ void TfrmPrincipal::AnotaPastasAlteradas() {
 
 void TfrmPrincipal::ArmaAssento() {
   const int ms = observador_.MsAteAssentar();
-  if (ms >= 0) SetTimer(handle_, ID_TIMER_OBSERVADOR, std::max<UINT>(ms, USER_TIMER_MINIMUM), nullptr);
+  if (ms >= 0)
+    SetTimer(handle_, ID_TIMER_OBSERVADOR, std::max<UINT>(ms, USER_TIMER_MINIMUM), nullptr);
 }
 
 // One pass at a time: folders that settle while a pass runs wait until it is over.
