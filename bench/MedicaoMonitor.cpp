@@ -1,7 +1,8 @@
 // Measures what the monitor's work costs: an idle pass, the throughput of answer files, the
-// wait before processing-result files, memory, start-up and idle CPU. Each cost is set beside
-// its floor, the same unavoidable work done straight with the database client and the file
-// system in the same run. Prints a table and one "BENCH" line per figure.
+// wait before processing-result files, how soon an answer is recorded and printed after it
+// arrives, memory, start-up and idle CPU. Each cost is set beside its floor, the same
+// unavoidable work done straight with the database client and the file system in the same
+// run. Prints a table and one "BENCH" line per figure.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -10,12 +11,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
+#include <optional>
+#include <random>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -26,6 +31,7 @@
 #include "TelaMedicao.h"
 #include "platform/UnArquivos.h"
 #include "UnCenarioMedicao.h"
+#include "UnChegadaMedicao.h"
 #include "UnConexaoDireta.h"
 #include "UnPisoDireto.h"
 #include "UnProcessoMedicao.h"
@@ -41,8 +47,8 @@ using UnProcessoMedicao::Relogio;
 namespace {
 
 struct Opcoes {
-  std::set<std::string> medicoes{"rss_ocioso", "passo", "listagem", "vazao",
-                                 "protocolo",  "partida", "cpu",     "memoria"};
+  std::set<std::string> medicoes{"rss_ocioso", "passo", "listagem", "vazao",  "protocolo",
+                                 "chegada",    "partida", "cpu",     "memoria"};
   int iPassos = 30;
   int iPassosRss = 1000;
   int iRespostas = 1000;
@@ -50,6 +56,8 @@ struct Opcoes {
   int iRespostasMemoria = 10000;
   int iPartidas = 10;
   int iSegundosCpu = 60;
+  int iChegadas = 50;  // answers of each kind dropped one by one
+  int iRajada = 300;   // answers dropped at once
   // Forced writes are the database's default, as an ERP database has them; the throughput is
   // also measured without them, where the database's work no longer hides the monitor's.
   std::vector<bool> escritasVazao{true, false};
@@ -92,6 +100,13 @@ double Mediana(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const size_t n = v.size();
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Nearest rank.
+double Percentil(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  const auto posicao = static_cast<size_t>(std::ceil(p / 100 * static_cast<double>(v.size())));
+  return v[std::max<size_t>(posicao, 1) - 1];
 }
 
 double MedeSegundos(const std::function<void()>& trabalho) {
@@ -324,16 +339,147 @@ struct ProgramaReal {
     EscreveArquivo(c.inst.sPastaErp + "/DebugarDelphi.tmp", "");
     fs::create_directories(sessao);
   }
-  std::unique_ptr<ProcessoMonitor> Inicia() const {
-    return std::make_unique<ProcessoMonitor>(cenario.inst.sExecutavel,
-                                             std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}},
-                                             cenario.inst.pasta / "erros.txt");
+  // `ambiente` adds the cycle's settings; `pastaTrabalho` is where the program runs from.
+  std::unique_ptr<ProcessoMonitor> Inicia(std::map<std::string, std::string> ambiente = {},
+                                          const std::string& pastaTrabalho = "") const {
+    ambiente["XDG_RUNTIME_DIR"] = sessao;
+    return std::make_unique<ProcessoMonitor>(cenario.inst.sExecutavel, ambiente,
+                                             cenario.inst.pasta / "erros.txt",
+                                             std::vector<std::string>{}, pastaTrabalho);
   }
   const Cenario& cenario;
   std::string sessao = cenario.inst.pasta / "sessao";
 };
 
 double Milissegundos(Relogio::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+using UnChegadaMedicao::Parede;
+
+void RegistraEspera(const std::string& medida, const std::string& parametros,
+                    const std::vector<double>& ms, bool observador, double metaMediana,
+                    double metaP99) {
+  const double mediana = Mediana(ms), p99 = Percentil(ms, 99);
+  const auto meta = [&](double valor, double alvo) -> std::pair<std::string, std::string> {
+    if (!observador) return {"", ""};  // the tick alone, for comparison
+    return {"<=" + Numero(alvo, 0), valor <= alvo ? "yes" : "no"};
+  };
+  const auto [metaM, atingidaM] = meta(mediana, metaMediana);
+  Registra({medida + "_median_ms", parametros, Numero(mediana, 1), "", "", metaM, atingidaM});
+  if (metaP99 > 0) {
+    const auto [metaP, atingidaP] = meta(p99, metaP99);
+    Registra({medida + "_p99_ms", parametros, Numero(p99, 1), "", "", metaP, atingidaP});
+  } else {
+    Registra(Valor(medida + "_p99_ms", parametros, Numero(p99, 1)));
+  }
+}
+
+// How soon monitor-cte takes an answer in: each one written complete at a random moment of
+// the cycle (up to two seconds after the one before), until it is recorded and in Retorno/OK
+// (the move follows the committed change), and for an authorised processing result until the
+// printing program started. With the folder watcher, and with the tick alone, each on an
+// installation of 10 companies; then a burst dropped at once, to show the watcher keeps the
+// rate of a pass.
+void MedeChegada(const Opcoes& o) {
+  std::mt19937 sorteio(20261209);
+  double rajadaSemObservador = 0;
+  for (bool observador : {false, true}) {
+    Cenario c(10, true);
+    c.CriaPastas();
+    ProgramaReal programa(c);
+    const std::string pastaMonitor = c.inst.pasta / "trabalho";
+    const std::string registro = c.inst.pasta / "impressoes.txt";
+    UnChegadaMedicao::InstalaImpressora(pastaMonitor, registro);
+    PastaTemporaria pastaErp;
+    ErpSubstituto erp(pastaErp.Caminho(), "quelvixEmpresa.exe");
+    const auto situacoes = c.AdicionaCTes(o.iChegadas);
+    const auto resultados = c.AdicionaCTes(o.iChegadas);
+    const auto rajada = c.AdicionaCTes(o.iRajada);
+    for (const CTeMedicao& cte : resultados)
+      EscreveArquivo(c.DocumentoAutorizado(cte), "<cteProc/>");
+    UnChegadaMedicao::RegistroChegadas ok(c.RetornoOK().substr(0, c.RetornoOK().size() - 1));
+    std::map<std::string, std::string> ambiente;
+    if (!observador) ambiente["QUELVIX_MONITOR_SEM_OBSERVADOR"] = "1";
+    auto p = programa.Inicia(ambiente, pastaMonitor);
+    Exige(p->EsperaContadores(1 + static_cast<int>(c.sCnpjs.size()), std::chrono::seconds(30),
+                              nullptr),
+          "monitor-cte ended its first pass");
+    const std::string modo = std::string("watcher=") + (observador ? "on" : "off");
+
+    for (bool resultado : {false, true}) {
+      const auto& ctes = resultado ? resultados : situacoes;
+      std::vector<std::pair<std::string, Parede::time_point>> escritas;
+      for (const CTeMedicao& cte : ctes) {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 2000)(sorteio)));
+        const std::string nome =
+            resultado ? UnRespostasMedicao::NomeResultadoLote(cte)
+                      : UnRespostasMedicao::NomeResposta(TipoResposta::Situacao, cte);
+        const std::string conteudo = resultado ? UnCenarioMedicao::ConteudoResultadoLote(cte)
+                                               : UnCenarioMedicao::ConteudoSituacao(cte);
+        escritas.push_back({nome, UnChegadaMedicao::EscreveResposta(c.Retorno() + nome, conteudo)});
+      }
+      std::vector<double> gravadas, impressas;
+      for (size_t i = 0; i < escritas.size(); ++i) {
+        const auto& [nome, escrita] = escritas[i];
+        const auto chegada = ok.Espera(nome, std::chrono::seconds(60));
+        Exige(chegada.has_value(), "monitor-cte recorded " + nome);
+        gravadas.push_back(Milissegundos(*chegada - escrita));
+        if (!resultado) continue;
+        std::optional<Parede::time_point> impressao;
+        for (int tentativa = 0; tentativa < 500 && !impressao; ++tentativa) {
+          impressao = UnChegadaMedicao::InicioImpressao(registro, ctes[i].sChave);
+          if (!impressao) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        Exige(impressao.has_value(), "monitor-cte started the printing program for " + nome);
+        impressas.push_back(Milissegundos(*impressao - escrita));
+      }
+      const std::string parametros =
+          std::string("kind=") + (resultado ? "processing_result" : "situacao") +
+          " companies=10 answers=" + std::to_string(ctes.size()) + " " + modo;
+      RegistraEspera("answer_to_recorded", parametros, gravadas, observador, 300, 1000);
+      if (resultado)
+        RegistraEspera("answer_to_printing", parametros, impressas, observador, 500, 0);
+    }
+
+    // The burst: written beside Retorno, then renamed in at once.
+    const std::string espera = c.inst.pasta / "rajada";
+    fs::create_directories(espera);
+    std::vector<std::string> nomes;
+    for (const CTeMedicao& cte : rajada) {
+      nomes.push_back(UnRespostasMedicao::NomeResposta(TipoResposta::Situacao, cte));
+      UnChegadaMedicao::EscreveResposta(espera + "/" + nomes.back(),
+                                        UnCenarioMedicao::ConteudoSituacao(cte));
+    }
+    for (const std::string& nome : nomes) fs::rename(espera + "/" + nome, c.Retorno() + nome);
+    Parede::time_point primeira = Parede::time_point::max(), ultima = Parede::time_point::min();
+    for (const std::string& nome : nomes) {
+      const auto chegada = ok.Espera(nome, std::chrono::seconds(120));
+      Exige(chegada.has_value(), "monitor-cte recorded the burst's " + nome);
+      primeira = std::min(primeira, *chegada);
+      ultima = std::max(ultima, *chegada);
+    }
+    // From the first answer recorded to the last: the pass's rate, whenever the pass began.
+    const double segundos = std::chrono::duration<double>(ultima - primeira).count();
+    const double porSegundo = static_cast<double>(nomes.size() - 1) / std::max(1e-3, segundos);
+    const std::string parametros =
+        "kind=situacao companies=10 answers=" + std::to_string(nomes.size()) + " " + modo;
+    if (observador) {
+      // In the floor's column: the same burst taken by the tick alone.
+      const double razao = porSegundo / rajadaSemObservador;
+      Registra({"burst_files_per_s", parametros, Numero(porSegundo, 1),
+                Numero(rajadaSemObservador, 1), Numero(razao), ">=0.9", razao >= 0.9 ? "yes" : "no"});
+    } else {
+      rajadaSemObservador = porSegundo;
+      Registra(Valor("burst_files_per_s", parametros, Numero(porSegundo, 1)));
+    }
+
+    p->Encerra();
+    Exige(LinhasGravadas(c, TipoResposta::Situacao, situacoes) == o.iChegadas &&
+              LinhasGravadas(c, TipoResposta::Situacao, resultados) == o.iChegadas &&
+              LinhasGravadas(c, TipoResposta::Situacao, rajada) == o.iRajada,
+          "every answer's authorisation was written");
+  }
+}
 
 void MedePartida(const Opcoes& o) {
   Cenario c(1, true);
@@ -381,7 +527,7 @@ void MedeCpu(const Opcoes& o) {
   const int64_t rss = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmRSS");
   Exige(passos >= 1 + o.iSegundosCpu / 5 - 1, "monitor-cte kept its 5 s cycle");
   const double porcento = (cpu1 - cpu0) / decorrido * 100;
-  Registra({"idle_cpu_percent", "companies=10 seconds=" + std::to_string(o.iSegundosCpu) +
+  Registra({"idle_cpu_percent", "companies=10 watcher=on seconds=" + std::to_string(o.iSegundosCpu) +
                                     " passes=" + std::to_string(passos) + " cpu_s=" + Numero(cpu1 - cpu0, 2),
             Numero(porcento, 3), "", "", "<0.5", porcento < 0.5 ? "yes" : "no"});
   Registra(Valor("idle_rss_kib", "companies=10 pass=" + std::to_string(passos) + " where=monitor-cte",
@@ -506,6 +652,10 @@ Opcoes LeOpcoes(int argc, char** argv) {
       o.iPartidas = Inteiro(valor);
     } else if (nome == "--cpu-seconds") {
       o.iSegundosCpu = Inteiro(valor);
+    } else if (nome == "--arrivals") {
+      o.iChegadas = std::max(1, Inteiro(valor));
+    } else if (nome == "--burst") {
+      o.iRajada = std::max(2, Inteiro(valor));
     } else if (nome == "--throughput-writes") {
       o.escritasVazao.clear();
       std::istringstream s(valor);
@@ -515,9 +665,9 @@ Opcoes LeOpcoes(int argc, char** argv) {
       }
     } else {
       throw std::runtime_error(
-          "usage: medicao_monitor [--only=rss_ocioso,passo,listagem,vazao,protocolo,partida,cpu,memoria]"
+          "usage: medicao_monitor [--only=rss_ocioso,passo,listagem,vazao,protocolo,chegada,partida,cpu,memoria]"
           " [--passes=30] [--rss-passes=1000] [--answers=1000] [--rounds=3] [--memory-answers=10000] [--starts=10]"
-          " [--cpu-seconds=60] [--throughput-writes=on,off]");
+          " [--cpu-seconds=60] [--throughput-writes=on,off] [--arrivals=50] [--burst=300]");
     }
   }
   return o;
@@ -531,7 +681,8 @@ int main(int argc, char** argv) {
     const std::pair<const char*, void (*)(const Opcoes&)> medicoes[] = {
         {"rss_ocioso", MedeRssOcioso}, {"passo", MedePassoOcioso}, {"listagem", MedeListagem},
         {"vazao", MedeVazao},
-        {"protocolo", MedeProtocolo},  {"partida", MedePartida},   {"cpu", MedeCpu},
+        {"protocolo", MedeProtocolo},  {"chegada", MedeChegada},   {"partida", MedePartida},
+        {"cpu", MedeCpu},
         {"memoria", MedeMemoria}};
     for (const auto& [nome, mede] : medicoes)
       if (o.medicoes.count(nome)) mede(o);

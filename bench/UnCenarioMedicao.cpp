@@ -5,6 +5,7 @@
 
 #include "UnConexaoDireta.h"
 #include "database/UnFirebird.h"
+#include "platform/UnLocalidade.h"
 #include "processing/UnFuncoesCTe.h"
 #include "suporte/RespostasTeste.h"
 
@@ -24,6 +25,14 @@ std::string Zeros(int64_t valor, int largura) {
 // document number and the numeric code both equal to the sequence.
 std::string ChaveDoDocumento(int documento) {
   return "3512061234567800019957001" + Zeros(documento, 9) + "1" + Zeros(documento, 8) + "0";
+}
+
+RespostasTeste::InfProt AutorizacaoDe(const CTeMedicao& cte) {
+  RespostasTeste::InfProt prot;
+  prot.chCTe = cte.sChave;
+  prot.dhRecbto = DATA_AUTORIZACAO;
+  prot.nProt = PROTOCOLO_AUTORIZACAO;
+  return prot;
 }
 
 void EscreveComIdade(const std::string& caminho, const std::string& conteudo, int64_t idadeMs) {
@@ -85,14 +94,9 @@ void Cenario::EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>&
   for (const CTeMedicao& cte : ctes) {
     const std::string caminho = pasta + NomeResposta(tipo, cte);
     switch (tipo) {
-      case TipoResposta::Situacao: {
-        InfProt prot;
-        prot.chCTe = cte.sChave;
-        prot.dhRecbto = DATA_AUTORIZACAO;
-        prot.nProt = PROTOCOLO_AUTORIZACAO;
-        EscreveResposta(caminho, Situacao("100", prot));
+      case TipoResposta::Situacao:
+        EscreveResposta(caminho, ConteudoSituacao(cte));
         break;
-      }
       case TipoResposta::Evento: {
         InfEvento evento;
         evento.chCTe = cte.sChave;
@@ -115,14 +119,22 @@ void Cenario::EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>&
 }
 
 void Cenario::EscreveResultadosLote(const std::vector<CTeMedicao>& ctes, int64_t idadeMs) const {
-  for (const CTeMedicao& cte : ctes) {
-    RespostasTeste::InfProt prot;
-    prot.chCTe = cte.sChave;
-    prot.dhRecbto = DATA_AUTORIZACAO;
-    prot.nProt = PROTOCOLO_AUTORIZACAO;
-    EscreveComIdade(Retorno() + NomeResultadoLote(cte), RespostasTeste::ResultadoLote("100", prot),
-                    idadeMs);
-  }
+  for (const CTeMedicao& cte : ctes)
+    EscreveComIdade(Retorno() + NomeResultadoLote(cte), ConteudoResultadoLote(cte), idadeMs);
+}
+
+std::string Cenario::DocumentoAutorizado(const CTeMedicao& cte) const {
+  const UnLocalidade::DataHora hoje = UnLocalidade::Agora();
+  return UnFuncoesCTe::RetornaPastaCTe(9, inst.sRaizCTe, sCnpjs.front()) + Zeros(hoje.iAno, 4) +
+         Zeros(hoje.iMes, 2) + "/CTe" + cte.sChave + "-procCTe.xml";
+}
+
+std::string ConteudoSituacao(const CTeMedicao& cte) {
+  return RespostasTeste::Situacao("100", AutorizacaoDe(cte));
+}
+
+std::string ConteudoResultadoLote(const CTeMedicao& cte) {
+  return RespostasTeste::ResultadoLote("100", AutorizacaoDe(cte));
 }
 
 int QuantidadeArquivos(const std::string& pasta) {

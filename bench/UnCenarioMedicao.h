@@ -39,10 +39,16 @@ class Cenario {
   void EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>& ctes) const;
   // Processing-result files (authorised) whose last write lies `idadeMs` milliseconds back.
   void EscreveResultadosLote(const std::vector<CTeMedicao>& ctes, int64_t idadeMs) const;
+  // Where the transmitter keeps the authorised document of a CT-e this month, for printing.
+  std::string DocumentoAutorizado(const CTeMedicao& cte) const;
 
  private:
   int iProximoDocumento_ = 1;
 };
+
+// The authority's answers for a CT-e: the situation (authorised) and the processing result.
+std::string ConteudoSituacao(const CTeMedicao& cte);
+std::string ConteudoResultadoLote(const CTeMedicao& cte);
 
 // Plain files in a folder (sub-folders not counted).
 int QuantidadeArquivos(const std::string& pasta);

@@ -23,7 +23,8 @@ const std::string LINHA_CONTADORES = "Lotes Processados = ";
 ProcessoMonitor::ProcessoMonitor(const std::string& programa,
                                  const std::map<std::string, std::string>& ambiente,
                                  const std::string& arquivoErros,
-                                 const std::vector<std::string>& argumentos) {
+                                 const std::vector<std::string>& argumentos,
+                                 const std::string& pastaTrabalho) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string entrada = *e;
@@ -47,6 +48,7 @@ ProcessoMonitor::ProcessoMonitor(const std::string& programa,
   posix_spawn_file_actions_adddup2(&acoes, tubo[1], 1);
   posix_spawn_file_actions_addopen(&acoes, 2, arquivoErros.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  if (!pastaTrabalho.empty()) posix_spawn_file_actions_addchdir_np(&acoes, pastaTrabalho.c_str());
   inicio_ = Relogio::now();
   const int erro = posix_spawn(&pid_, programa.c_str(), &acoes, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&acoes);

@@ -20,9 +20,10 @@ using Relogio = std::chrono::steady_clock;
 class ProcessoMonitor {
  public:
   // Starts `programa` with `argumentos`, `ambiente` added to this process's environment,
-  // standard error into `arquivoErros`.
+  // standard error into `arquivoErros`, in `pastaTrabalho` (this process's own when empty).
   ProcessoMonitor(const std::string& programa, const std::map<std::string, std::string>& ambiente,
-                  const std::string& arquivoErros, const std::vector<std::string>& argumentos = {});
+                  const std::string& arquivoErros, const std::vector<std::string>& argumentos = {},
+                  const std::string& pastaTrabalho = "");
   ~ProcessoMonitor();
   ProcessoMonitor(const ProcessoMonitor&) = delete;
   ProcessoMonitor& operator=(const ProcessoMonitor&) = delete;

@@ -26,11 +26,10 @@ struct Espera {
 class TArquivosEmEspera {
  public:
   // A reading that fails while the file has been unchanged for less than this is taken for a
-  // file still being written.
+  // file still being written. One that fails unchanged for `iEsperaSepararMs` is set aside.
   static constexpr int64_t ESPERA_INCOMPLETO_MS = 3000;
-  static constexpr int64_t ESPERA_SEPARAR_MS = 60000;
 
-  explicit TArquivosEmEspera(int64_t iEsperaSepararMs = ESPERA_SEPARAR_MS)
+  explicit TArquivosEmEspera(int64_t iEsperaSepararMs)
       : iEsperaSepararMs_(iEsperaSepararMs) {}
 
   struct Decisao {

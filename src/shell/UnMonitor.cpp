@@ -10,7 +10,7 @@
 #include "platform/UnTrava.h"
 #include "processing/UnClassesErro.h"
 #include "processing/UnFuncoesCTe.h"
-#include "shell/UnAjustesOcultos.h"
+#include "shell/UnAjustesCiclo.h"
 
 using UnTela::EFimMonitor;
 
@@ -37,11 +37,10 @@ std::string NomeDoProcesso(const std::string& entrada) {
 
 TMonitorCTe::TMonitorCTe(UnTela::Tela& t)
     : tela(t),
-      Esperas(UnAjustesOcultos::Milissegundos(
-          "QUELVIX_MONITOR_SEPARA_MS", UnArquivosEmEspera::TArquivosEmEspera::ESPERA_SEPARAR_MS)),
+      Esperas(UnAjustesCiclo::RetornaEsperaSeparar()),
       sCaminhoExecutavel(UnProcessos::CaminhoExecutavel()),
       sEnderecoSite(UnEnderecoSite::RetornaEnderecoSite()),
-      iRetomaCicloMs(UnAjustesOcultos::Milissegundos("QUELVIX_MONITOR_RETOMA_MS", 60000)) {}
+      iRetomaCicloMs(UnAjustesCiclo::RetornaEsperaRetomada()) {}
 
 TMonitorCTe::~TMonitorCTe() = default;
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "suporte/InstalacaoTeste.h"
@@ -23,15 +24,22 @@ struct InstalacaoConsole {
   explicit InstalacaoConsole(bool servidor = false) : inst(servidor) {
     fs::copy_file(MONITOR_CTE_BINARIO, inst.sExecutavel, fs::copy_options::overwrite_existing);
     EscreveArquivo(inst.sPastaErp + "/DebugarDelphi.tmp", "");
-    inst.banco->AdicionaEmpresa(CNPJ);
+    iEmpresa = inst.banco->AdicionaEmpresa(CNPJ);
     fs::create_directories(sessao);
   }
+  // `ambiente` adds the cycle's test settings.
   std::unique_ptr<ProcessoTeste> Inicia(std::map<std::string, std::string> ambiente = {}) {
     ambiente["XDG_RUNTIME_DIR"] = sessao;
     return std::make_unique<ProcessoTeste>(inst.sExecutavel, std::vector<std::string>{},
                                            inst.pasta.Caminho(), ambiente);
   }
+  std::string Coluna(const std::string& coluna, int32_t id) const {
+    return inst.banco->Texto("select cast(" + coluna +
+                             " as varchar(40)) from MOV_CTE_RET where id_cte = " +
+                             std::to_string(id));
+  }
   InstalacaoTeste inst;
+  int32_t iEmpresa = 0;
   std::string sessao = inst.pasta / "sessao";
   PastaTemporaria erp;
 };
@@ -128,8 +136,7 @@ TEST(MonitorConsole, SinaisFazemOsBotoesEOMenu) {
 
 TEST(MonitorConsole, ArquivoQuebradoNaPartidaNaoImpedeOCicloNemOFim) {
   InstalacaoConsole c;
-  const int32_t id = c.inst.banco->AdicionaCTe(c.inst.banco->Inteiro(
-      "select id_pessoa from CAD_PESSOA"), RespostasTeste::CHAVE_1);
+  const int32_t id = c.inst.banco->AdicionaCTe(c.iEmpresa, RespostasTeste::CHAVE_1);
   auto erp = std::make_unique<ErpSubstituto>(c.erp.Caminho(), "quelvixEmpresa.exe");
   EscreveArquivo(EventoQuebrado(c.inst), "<retEventoCTe><infEvento>");
   auto p = c.Inicia({{"QUELVIX_MONITOR_SEPARA_MS", "7000"}});
@@ -205,8 +212,7 @@ TEST(MonitorConsole, ServidorReiniciadoComOMonitorParadoNuncaParaEmSilencio) {
     GTEST_SKIP() << "no Firebird server on 127.0.0.1";
   }
   InstalacaoConsole c(true);
-  const int32_t id = c.inst.banco->AdicionaCTe(
-      c.inst.banco->Inteiro("select id_pessoa from CAD_PESSOA"), RespostasTeste::CHAVE_1);
+  const int32_t id = c.inst.banco->AdicionaCTe(c.iEmpresa, RespostasTeste::CHAVE_1);
   ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
   auto p = c.Inicia();
   ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Erros();
@@ -230,4 +236,63 @@ TEST(MonitorConsole, ServidorReiniciadoComOMonitorParadoNuncaParaEmSilencio) {
         << p->Erros();
   }
   EXPECT_EQ(Ocorrencias(p->Saida(), "Ciclo parado: "), 0) << p->Saida();
+}
+
+TEST(MonitorConsole, RespostaQueChegaEGravadaSemEsperarOTick) {
+  namespace R = RespostasTeste;
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  const int32_t situacao = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_1);
+  const int32_t resultado = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_2);
+  // A tick far away: only the folder's notification can bring the answers in.
+  auto p = c.Inicia({{"QUELVIX_MONITOR_INTERVALO_MS", "600000"}});
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Saida() << p->Erros();
+
+  R::EscreveResposta(c.inst.Retorno(CNPJ) + R::NomeSituacao(R::CHAVE_1),
+                     R::Situacao("100", R::InfProt{}));
+  ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 1 ", 20)) << p->Saida() << p->Erros();
+  EXPECT_TRUE(fs::exists(c.inst.RetornoOK(CNPJ) + R::NomeSituacao(R::CHAVE_1)));
+
+  // A processing result the transmitter writes in two steps is read once, complete.
+  R::InfProt protocolo;
+  protocolo.chCTe = R::CHAVE_2;
+  protocolo.nProt = "135120000067890";
+  const std::string conteudo = R::ResultadoLote("100", protocolo);
+  const std::string arquivo = c.inst.Retorno(CNPJ) + "351000012345678-pro-rec.xml";
+  EscreveArquivo(arquivo, conteudo.substr(0, conteudo.size() / 2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  {
+    std::ofstream resto(arquivo, std::ios::app | std::ios::binary);
+    resto << conteudo.substr(conteudo.size() / 2);
+  }
+  ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 2 ", 20)) << p->Saida() << p->Erros();
+  EXPECT_TRUE(fs::exists(c.inst.RetornoOK(CNPJ) + "351000012345678-pro-rec.xml"));
+  EXPECT_TRUE(fs::is_empty(c.inst.Erro(CNPJ)));
+  EXPECT_EQ(Ocorrencias(p->Saida(), "Confirmações com Erro = 1 "), 0) << p->Saida();
+  EXPECT_EQ(Ocorrencias(p->Erros(), "quelvix Monitor CT-e: "), 0) << p->Erros();
+  // The embedded database is the monitor's alone while it runs.
+  p->Sinal(SIGINT);
+  ASSERT_EQ(p->Espera(10), 0);
+  EXPECT_EQ(c.Coluna("CD_ST_CTE", situacao), "100");
+  EXPECT_EQ(c.Coluna("NO_PROTOCOLO_CTE", resultado), "135120000067890");
+}
+
+TEST(MonitorConsole, SemNotificacoesARespostaEsperaOTick) {
+  namespace R = RespostasTeste;
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  const int32_t id = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_1);
+  auto p = c.Inicia(
+      {{"QUELVIX_MONITOR_INTERVALO_MS", "3000"}, {"QUELVIX_MONITOR_SEM_OBSERVADOR", "1"}});
+  // Right after a timed pass: the next one is three seconds away.
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 3)) << p->Saida() << p->Erros();
+  const std::string resposta = c.inst.Retorno(CNPJ) + R::NomeSituacao(R::CHAVE_1);
+  R::EscreveResposta(resposta, R::Situacao("100", R::InfProt{}));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_TRUE(fs::exists(resposta));
+  ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 1 ", 20)) << p->Saida() << p->Erros();
+  EXPECT_FALSE(fs::exists(resposta));
+  p->Sinal(SIGINT);
+  ASSERT_EQ(p->Espera(10), 0);
+  EXPECT_EQ(c.Coluna("CD_ST_CTE", id), "100");
 }

@@ -62,9 +62,9 @@ void TTelaConsole::InstalaSinais() {
   signal(SIGPIPE, SIG_IGN);
 }
 
-bool TTelaConsole::EsperaSinal(int milissegundos) {
-  pollfd p{gTubo[0], POLLIN, 0};
-  const int r = poll(&p, 1, milissegundos);
+bool TTelaConsole::EsperaSinal(int milissegundos, int descritor) {
+  pollfd p[2] = {{gTubo[0], POLLIN, 0}, {descritor, POLLIN, 0}};
+  const int r = poll(p, descritor >= 0 ? 2 : 1, milissegundos);
   if (r <= 0) return false;
   char buffer[64];
   while (read(gTubo[0], buffer, sizeof buffer) > 0) {

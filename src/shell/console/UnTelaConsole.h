@@ -23,8 +23,9 @@ class TTelaConsole : public UnTela::Tela {
 
   // Installs the handlers: SIGINT/SIGTERM "&Sair", SIGHUP "Reiniciar", SIGUSR1 "Zerar Valores".
   static void InstalaSinais();
-  // Waits up to `milissegundos` for a signal; true when one arrived.
-  static bool EsperaSinal(int milissegundos);
+  // Waits up to `milissegundos` for a signal, or for `descritor` (when given) to be readable;
+  // true when either came.
+  static bool EsperaSinal(int milissegundos, int descritor = -1);
   // Whether "Reiniciar" ran a pass since the last call.
   bool ConsomeReinicio();
 

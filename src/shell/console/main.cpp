@@ -2,18 +2,22 @@
 // from its own folder, like the Windows program.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "platform/UnTrava.h"
+#include "platform/posix/UnObservaPastasPosix.h"
+#include "shell/UnAjustesCiclo.h"
 #include "shell/UnMonitor.h"
+#include "shell/UnObservadorRetorno.h"
 #include "shell/console/UnTelaConsole.h"
 
 namespace {
 
-constexpr int INTERVALO_MS = 5000;
+const int INTERVALO_MS = UnAjustesCiclo::RetornaIntervaloCiclo();
 
 // One monitor per login session, as the Windows check holds per desktop.
 std::string ArquivoTravaSessao() {
@@ -42,16 +46,29 @@ int main() {
   TMonitorCTe monitor(tela);
   tela.DefineMonitor(monitor);
   try {
+    UnObservadorRetorno::TObservadorRetorno observador;
     monitor.TrataEvento([&] { monitor.FormCreate(); });
+    observador.DefineEmpresas(monitor.EmpresasObservadas());
     int64_t proximo = AgoraMs() + INTERVALO_MS;
     for (;;) {
       const int64_t falta = proximo - AgoraMs();
-      if (falta > 0) {
-        if (TTelaConsole::EsperaSinal(static_cast<int>(falta))) tela.ProcessaMensagens();
+      const int assento = observador.MsAteAssentar();
+      const int64_t espera = assento < 0 ? falta : std::min<int64_t>(falta, assento);
+      if (espera > 0 &&
+          TTelaConsole::EsperaSinal(static_cast<int>(espera),
+                                    UnObservaPastas::Descritor(observador.Observador()))) {
+        tela.ProcessaMensagens();
+        observador.LeAlteracoes();
       } else {
-        proximo += INTERVALO_MS;
-        if (proximo <= AgoraMs()) proximo = AgoraMs() + INTERVALO_MS;
-        monitor.Timer1Timer();  // also while the cycle is stopped: the checks run every tick
+        // New answers settled: their company's pass at once, not at the next tick.
+        for (const std::string& pasta : observador.RetiraAssentadas())
+          monitor.TrataEvento([&] { monitor.ProcessaPastaAlterada(pasta); });
+        if (falta <= 0) {
+          proximo += INTERVALO_MS;
+          if (proximo <= AgoraMs()) proximo = AgoraMs() + INTERVALO_MS;
+          monitor.Timer1Timer();  // also while the cycle is stopped: the checks run every tick
+          observador.DefineEmpresas(monitor.EmpresasObservadas());
+        }
       }
       // The pass of "Reiniciar" counts as a tick: the next one comes a whole interval after it.
       if (tela.ConsomeReinicio()) proximo = AgoraMs() + INTERVALO_MS;

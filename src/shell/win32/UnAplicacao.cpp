@@ -1,6 +1,8 @@
 #include "shell/UnMonitor.h"  // before <windows.h>: see UnTela.h
 #include "shell/win32/UnAplicacao.h"
 
+#include <algorithm>
+
 #include "dialogs/win32/UnPerguntaSemEspera.h"
 #include "platform/win32/UnTextoLargo.h"
 
@@ -52,18 +54,33 @@ int TAplicacao::Executa(const std::function<void()>& inicio) {
   }
   MSG msg;
   while (!bFim_) {
-    const BOOL resultado = GetMessageW(&msg, nullptr, 0, 0);
-    if (resultado == 0) {
-      Encerra(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (resultado < 0) {
+    const std::vector<HANDLE> objetos = objetosEspera_ ? objetosEspera_() : std::vector<HANDLE>();
+    const DWORD n = static_cast<DWORD>(std::min<size_t>(objetos.size(), MAXIMUM_WAIT_OBJECTS - 1));
+    const DWORD resultado =
+        MsgWaitForMultipleObjectsEx(n, objetos.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (resultado == WAIT_FAILED) {
       Encerra(1);
       break;
     }
-    Despacha(msg);
+    if (resultado < WAIT_OBJECT_0 + n) {
+      aoSinalizar_();
+      continue;
+    }
+    while (!bFim_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        Encerra(static_cast<int>(msg.wParam));
+        break;
+      }
+      Despacha(msg);
+    }
   }
   return iCodigoSaida_;
+}
+
+void TAplicacao::DefineEspera(std::function<std::vector<HANDLE>()> objetos,
+                              std::function<void()> aoSinalizar) {
+  objetosEspera_ = std::move(objetos);
+  aoSinalizar_ = std::move(aoSinalizar);
 }
 
 void TAplicacao::ProcessaMensagens() {

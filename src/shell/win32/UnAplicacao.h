@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 namespace UnAplicacao {
 
@@ -26,6 +27,10 @@ class TAplicacao {
 
   // Runs `inicio`, then the message loop until the end is asked; the process's exit code.
   int Executa(const std::function<void()>& inicio);
+  // Objects the loop waits on beside the messages, asked before every wait, and what runs
+  // when one of them is set.
+  void DefineEspera(std::function<std::vector<HANDLE>()> objetos,
+                    std::function<void()> aoSinalizar);
   // Handles every pending message; raises UnTela::EFimMonitor once the end was asked.
   void ProcessaMensagens();
   // Raises UnTela::EFimMonitor when the end was asked (after a modal loop returned).
@@ -41,6 +46,8 @@ class TAplicacao {
   HWND handle_ = nullptr;
   bool bFim_ = false;
   int iCodigoSaida_ = 0;
+  std::function<std::vector<HANDLE>()> objetosEspera_;
+  std::function<void()> aoSinalizar_;
 };
 
 }  // namespace UnAplicacao

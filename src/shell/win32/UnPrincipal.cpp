@@ -11,8 +11,10 @@
 #include "dialogs/win32/UnMensagemConfirmarGenerica.h"
 #include "dialogs/win32/UnPerguntaSemEspera.h"
 #include "platform/UnLocalidade.h"
+#include "platform/win32/UnObservaPastasWin32.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "processing/UnArquivosEmEspera.h"
+#include "shell/UnAjustesCiclo.h"
 
 using UnControles::CriaControle;
 using UnTextoLargo::Largo;
@@ -79,10 +81,13 @@ TfrmPrincipal::TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao) : aplicacao_(ap
   CriaComponentes();
   CriaMenu();
   // Timer1 runs from the start: a stopped cycle still needs the checks that end the monitor.
-  SetTimer(handle_, ID_TIMER1, INTERVALO_TIMER1, nullptr);
+  SetTimer(handle_, ID_TIMER1, UnAjustesCiclo::RetornaIntervaloCiclo(), nullptr);
+  aplicacao_.DefineEspera([this] { return UnObservaPastas::Eventos(observador_.Observador()); },
+                          [this] { AnotaPastasAlteradas(); });
 }
 
 TfrmPrincipal::~TfrmPrincipal() {
+  aplicacao_.DefineEspera({}, {});
   if (handle_) DestroyWindow(handle_);
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   for (HFONT f : {fonte_, fonteNegrito_, fonteContadores_})
@@ -177,6 +182,7 @@ void TfrmPrincipal::FormCreate() {
   aplicacao_.DefineTitulo(Largo(TITULO_APLICACAO).c_str());
   bandeja_.Adiciona(handle_, icone_, Largo(TITULO_APLICACAO));
   monitor_->TrataEvento([this] { monitor_->FormCreate(); });
+  observador_.DefineEmpresas(monitor_->EmpresasObservadas());
   // The monitor starts visible, also when a start-up step failed.
   ShowWindow(handle_, SW_SHOWNORMAL);
   UpdateWindow(handle_);
@@ -202,13 +208,35 @@ void TfrmPrincipal::Timer1Timer() {
   bTickEmCurso_ = true;
   Evento([this] { monitor_->Timer1Timer(); });
   bTickEmCurso_ = false;
+  observador_.DefineEmpresas(monitor_->EmpresasObservadas());
+}
+
+void TfrmPrincipal::AnotaPastasAlteradas() {
+  observador_.LeAlteracoes();
+  ArmaAssento();
+}
+
+void TfrmPrincipal::ArmaAssento() {
+  const int ms = observador_.MsAteAssentar();
+  if (ms >= 0)
+    SetTimer(handle_, ID_TIMER_OBSERVADOR, std::max<UINT>(ms, USER_TIMER_MINIMUM), nullptr);
+}
+
+// One pass at a time: folders that settle while a pass runs wait until it is over.
+void TfrmPrincipal::ProcessaPastasAlteradas() {
+  KillTimer(handle_, ID_TIMER_OBSERVADOR);
+  if (!bTickEmCurso_ && !monitor_->PassoEmExecucao())
+    for (const std::string& pasta : observador_.RetiraAssentadas())
+      Evento([&] { monitor_->ProcessaPastaAlterada(pasta); });
+  ArmaAssento();
 }
 
 // "Reiniciar": its pass counts as a tick, so Timer1 starts its interval again from the end of
 // it; the old phase would bring the next pass at once.
 void TfrmPrincipal::BitBtn3Click() {
   Evento([this] { monitor_->BitBtn3Click(); });
-  if (handle_ && !aplicacao_.Terminando()) SetTimer(handle_, ID_TIMER1, INTERVALO_TIMER1, nullptr);
+  if (handle_ && !aplicacao_.Terminando())
+    SetTimer(handle_, ID_TIMER1, UnAjustesCiclo::RetornaIntervaloCiclo(), nullptr);
 }
 
 void TfrmPrincipal::TrataIconeBandeja(LPARAM l) {
@@ -234,6 +262,7 @@ void TfrmPrincipal::FormClose() { ShowWindow(handle_, SW_HIDE); }
 
 void TfrmPrincipal::FormDestroy() {
   KillTimer(handle_, ID_TIMER1);
+  KillTimer(handle_, ID_TIMER_OBSERVADOR);
   bandeja_.Remove();
 }
 
@@ -254,6 +283,7 @@ LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
       break;  // then the normal handling, as for every message
     case WM_TIMER:
       if (w == ID_TIMER1) Timer1Timer();
+      if (w == ID_TIMER_OBSERVADOR) ProcessaPastasAlteradas();
       if (w == UnBandeja::ID_TIMER_BANDEJA) bandeja_.TentaDeNovo();
       return 0;
     case WM_COMMAND:

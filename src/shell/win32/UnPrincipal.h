@@ -4,6 +4,7 @@
 // core talks to.
 // UnTela.h comes first: its MB_ constants share their names with the Windows macros.
 #include "shell/UnTela.h"
+#include "shell/UnObservadorRetorno.h"
 
 #include <windows.h>
 
@@ -27,7 +28,8 @@ class TfrmPrincipal : public UnTela::Tela {
   // Value labels in the order of the counter fields; their captions follow at +20.
   static constexpr int ID_PRIMEIRO_CONTADOR = 130, ID_PRIMEIRA_LEGENDA = 150;
   static constexpr UINT_PTR ID_TIMER1 = 1;
-  static constexpr UINT INTERVALO_TIMER1 = 5000;
+  // Fires when the changes seen in the Retorno folders have settled.
+  static constexpr UINT_PTR ID_TIMER_OBSERVADOR = 3;
 
   explicit TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao);
   ~TfrmPrincipal() override;
@@ -64,6 +66,10 @@ class TfrmPrincipal : public UnTela::Tela {
   void Evento(const std::function<void()>& evento);
   void Timer1Timer();
   void BitBtn3Click();
+  // New answers: the folders are noted, and their passes run once the changes settle.
+  void AnotaPastasAlteradas();
+  void ArmaAssento();
+  void ProcessaPastasAlteradas();
   void TrataIconeBandeja(LPARAM l);
   void pmnuiOpenClick();
   void FormClose();
@@ -79,6 +85,7 @@ class TfrmPrincipal : public UnTela::Tela {
   std::array<HICON, 3> imagens_{};
   HICON icone_ = nullptr;
   UnBandeja::TBandeja bandeja_;
+  UnObservadorRetorno::TObservadorRetorno observador_;
   bool bTickEmCurso_ = false;
   bool bParado_ = false;
 };
