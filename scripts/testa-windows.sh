@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds MonitorCTe.exe (32-bit, the product) and runs the Windows tests under Wine on a
 # virtual screen: the platform contract suite against the Windows layer, the windows and the
-# notice dialog, and the program end to end.
+# notice dialog, and the program end to end, against the Firebird server on 127.0.0.1 through
+# the test bridge fbclient.dll.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 RAIZ=$(pwd)
@@ -17,6 +18,8 @@ if [ "$PASTA_WINE" != build-win ]; then
   configura_windows build-win64 mingw-x86_64.cmake
   cmake --build build-win64 -j "$NUCLEOS"
 fi
+echo "== Test bridge fbclient.dll"
+constroi_ponte_fbclient
 
 echo "== Windows tests under Wine"
 # Wine's msxml keeps documents with undeclared prefixes, which Windows' MSXML refuses; the
@@ -27,6 +30,8 @@ set +e
 xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
   source '$RAIZ/scripts/wine-comum.sh'
   prepara_prefixo
+  # The Firebird server, another user, writes the test databases into folders Wine makes.
+  umask 000
   cd '$RAIZ/$PASTA_WINE'
   '$WINE' testes_win32.exe --gtest_color=no --gtest_filter='$FILTRO'
   codigo=\$?

@@ -33,6 +33,23 @@ escolhe_wine() {
   export LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8
 }
 
+# fbclient.dll for the tests: a Wine builtin DLL (tests/ponte-fbclient) that hands the client
+# calls of the Windows build to the Linux client library of the same bitness. The library lives
+# in the build folder and is found through WINEDLLPATH; what a program finds on its search path
+# is Wine's placeholder of it, which the tests put beside the programs that are to have a client
+# (testes_win32.exe here, MonitorCTe.exe in a test's ERP folder). Neither ever ships.
+constroi_ponte_fbclient() {
+  local bits=32
+  [ "$PASTA_WINE" = build-win ] || bits=64
+  local fontes="$RAIZ/tests/ponte-fbclient" destino="$RAIZ/$PASTA_WINE/ponte-fbclient"
+  mkdir -p "$destino"
+  winegcc -m$bits -shared -O2 -Wall -Wextra -Werror -o "$destino/fbclient.dll" \
+    "$fontes/fbclient.spec" "$fontes/UnPonteFbclient.c" -ldl
+  winebuild -m$bits --dll --fake-module -E "$fontes/fbclient.spec" -F fbclient.dll \
+    -o "$RAIZ/$PASTA_WINE/fbclient.dll"
+  export WINEDLLPATH="$destino"
+}
+
 prepara_prefixo() {
   [ -f "$WINEPREFIX/system.reg" ] || "$WINE" wineboot -i >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
