@@ -26,8 +26,12 @@ echo "== Windows tests under Wine"
 # other malformed documents of that shared case run in XmlMsxml.MalFormadoFalhaComONome*.
 FILTRO='-Xml.ArquivoMalFormadoOuAusenteFalhaComONome'
 SAIDA="$RAIZ/$PASTA_WINE/testes_win32.log"
+# A bound on the whole run, emulated or not: a hung Wine ends the stage instead of the CI time.
+LIMITE=$([ ${#EMULADOR[@]} -gt 0 ] && echo 2400 || echo 900)
+INICIO=$(date +%s)
 set +e
-xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
+timeout --kill-after=30 "$LIMITE" "${EMULADOR[@]}" \
+  xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
   source '$RAIZ/scripts/wine-comum.sh'
   prepara_prefixo
   # The Firebird server, another user, writes the test databases into folders Wine makes.
@@ -39,6 +43,9 @@ xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
   exit \$codigo" 2>&1 | tee "$SAIDA"
 CODIGO=${PIPESTATUS[0]}
 set -e
+echo "Windows tests under Wine ($PASTA_WINE$([ ${#EMULADOR[@]} -gt 0 ] && echo ', emulated')):" \
+  "$(($(date +%s) - INICIO)) s"
+[ "$CODIGO" -ne 124 ] || echo "Windows tests stopped after ${LIMITE} s" >&2
 
 APROVADOS=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$SAIDA" | tail -1)
 FALHOS=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$SAIDA" | tail -1)

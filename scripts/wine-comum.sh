@@ -1,9 +1,10 @@
 # Sourced by testa-windows.sh and captura-tela.sh: which Windows build Wine runs on this
 # machine, its prefix, the Brazilian workstation's locale and a virtual screen.
 #
-# The product is the 32-bit build (build-win). A 32-bit Wine needs a kernel that runs 32-bit
-# programs; where the kernel has that switched off (ia32_emulation), the same sources built for
-# x86-64 (build-win64) run under the 64-bit Wine instead.
+# The product is the 32-bit build (build-win), run by the 32-bit Wine. Where the kernel runs
+# 64-bit code only (ia32_emulation off), the 32-bit Wine runs through qemu (emula-i386.sh), and
+# EMULADOR holds the command that every Wine run goes through. Only where no 32-bit Wine can be
+# installed do the same sources, built for x86-64 (build-win64), run under the 64-bit Wine.
 
 NUCLEOS=$(nproc 2>/dev/null || echo 2)
 
@@ -13,15 +14,22 @@ configura_windows() {  # build folder, toolchain file
 }
 
 escolhe_wine() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    export WINE=/usr/lib/wine/wine
-    export WINEARCH=win32
+  EMULADOR=()
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    PASTA_WINE=build-win
+  elif [ -x /usr/lib/wine/wine ] &&
+    bash "$RAIZ/scripts/emula-i386.sh" /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "(32-bit programs do not run on this kernel: the 32-bit Wine runs through qemu-i386)"
+    EMULADOR=(bash "$RAIZ/scripts/emula-i386.sh")
     PASTA_WINE=build-win
   else
-    echo "(32-bit programs do not run on this kernel: the x86-64 build runs under Wine)"
-    export WINE=/usr/lib/wine/wine64
-    export WINEARCH=win64
+    echo "(no 32-bit Wine on this machine: the x86-64 build runs under the 64-bit Wine instead)"
     PASTA_WINE=build-win64
+  fi
+  if [ "$PASTA_WINE" = build-win ]; then
+    export WINE=/usr/lib/wine/wine WINEARCH=win32
+  else
+    export WINE=/usr/lib/wine/wine64 WINEARCH=win64
   fi
   export WINEPREFIX="$RAIZ/$PASTA_WINE/prefixo"
   export WINEDEBUG=-all
