@@ -19,7 +19,7 @@ PACOTES=(
 # The 32-bit Wine the product runs under, and what the 32-bit test bridge is built and run with.
 # They come from the i386 archive, which a mirror in the middle of a sync can leave out of step
 # with the amd64 one: then the tests run on the x86-64 build and say so.
-PACOTES_32=(wine32:i386 libwine-dev:i386 libfbclient2:i386 gcc-multilib)
+PACOTES_32=(wine32:i386 wine32-preloader:i386 libwine-dev:i386 libfbclient2:i386 gcc-multilib)
 
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
