@@ -7,8 +7,8 @@
  * share (status vector, XSQLDA, handles) have the same layout on both sides of one bitness.
  *
  * The workstation names its database with a Windows path ("C:\...\ERP.FDB", or
- * "servidor:C:\...\ERP.FDB" for a server on the same machine); the engine sees the Unix path of
- * that file. */
+ * "servidor:C:\...\ERP.FDB" for a server on the same machine), in an attachment and in CREATE
+ * DATABASE; the engine sees the Unix path of that file. */
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdarg.h>
