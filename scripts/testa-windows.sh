@@ -20,6 +20,14 @@ if [ "$PASTA_WINE" != build-win ]; then
 fi
 echo "== Test bridge fbclient.dll"
 constroi_ponte_fbclient
+# The Firebird server, a user of its own, writes the test databases into the prefix's temporary
+# folder: where it cannot reach this checkout, the prefix of this run lives under /tmp.
+if [ "$(id -u)" -eq 0 ] && ! runuser -u firebird -- test -x "$RAIZ/$PASTA_WINE" 2>/dev/null; then
+  WINEPREFIX=$(mktemp -d /tmp/monitor-cte-wine.XXXXXX)
+  chmod 755 "$WINEPREFIX"
+  export WINEPREFIX
+  trap 'rm -rf "$WINEPREFIX"' EXIT
+fi
 
 echo "== Windows tests under Wine"
 # Wine's msxml keeps documents with undeclared prefixes, which Windows' MSXML refuses; the
@@ -34,7 +42,7 @@ timeout --kill-after=30 "$LIMITE" "${EMULADOR[@]}" \
   xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
   source '$RAIZ/scripts/wine-comum.sh'
   prepara_prefixo
-  # The Firebird server, another user, writes the test databases into folders Wine makes.
+  # Folders the tests make, the server's user writes in.
   umask 000
   cd '$RAIZ/$PASTA_WINE'
   '$WINE' testes_win32.exe --gtest_color=no --gtest_filter='$FILTRO'
