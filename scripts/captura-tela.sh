@@ -23,7 +23,7 @@ JANELAS_DADOS="Z:$(echo "$ERP/Dados" | tr / '\\')\\"
 printf '[IniServidor]\r\nnomearquivo=%sservidor.ini\r\n' "$JANELAS_DADOS" >"$ERP/Sistema/quelvixempresa.ini"
 printf '[Database]\r\nServidor=\r\npath=%s\r\nname=ERP.FDB\r\n' "$JANELAS_DADOS" >"$ERP/Dados/servidor.ini"
 
-xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
+"${EMULADOR[@]}" xvfb-run -a -s "-screen 0 1400x900x24 -nolisten tcp" bash -c "
   set -euo pipefail
   source '$RAIZ/scripts/wine-comum.sh'
   prepara_prefixo

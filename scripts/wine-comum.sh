@@ -1,9 +1,12 @@
 # Sourced by testa-windows.sh and captura-tela.sh: which Windows build Wine runs on this
 # machine, its prefix, the Brazilian workstation's locale and a virtual screen.
 #
-# The product is the 32-bit build (build-win). A 32-bit Wine needs a kernel that runs 32-bit
-# programs; where the kernel has that switched off (ia32_emulation), the same sources built for
-# x86-64 (build-win64) run under the 64-bit Wine instead.
+# The product is the 32-bit build (build-win), run by the 32-bit Wine. Where the kernel runs
+# 64-bit code only (ia32_emulation off), MONITOR_EMULA_I386=1 runs the 32-bit Wine through qemu
+# (emula-i386.sh), and EMULADOR holds the command every Wine run then goes through. It is not
+# the default: under the qemu-user of this Debian (7.2) the 32-bit Wine's explorer and the window
+# tests crash. Otherwise, and where no 32-bit Wine can be installed, the same sources built for
+# x86-64 (build-win64) run under the 64-bit Wine.
 
 NUCLEOS=$(nproc 2>/dev/null || echo 2)
 
@@ -13,15 +16,26 @@ configura_windows() {  # build folder, toolchain file
 }
 
 escolhe_wine() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    export WINE=/usr/lib/wine/wine
-    export WINEARCH=win32
+  EMULADOR=()
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     PASTA_WINE=build-win
-  else
-    echo "(32-bit programs do not run on this kernel: the x86-64 build runs under Wine)"
-    export WINE=/usr/lib/wine/wine64
-    export WINEARCH=win64
+  elif [ -x /usr/lib/wine/wine ] && [ "${MONITOR_EMULA_I386:-}" = 1 ] &&
+    bash "$RAIZ/scripts/emula-i386.sh" /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "(32-bit programs do not run on this kernel: the 32-bit Wine runs through qemu-i386)"
+    EMULADOR=(bash "$RAIZ/scripts/emula-i386.sh")
+    PASTA_WINE=build-win
+  elif [ -x /usr/lib/wine/wine ]; then
+    echo "(32-bit programs do not run on this kernel: the x86-64 build runs under the 64-bit Wine" \
+      "instead; MONITOR_EMULA_I386=1 runs the 32-bit one through qemu-i386)"
     PASTA_WINE=build-win64
+  else
+    echo "(no 32-bit Wine on this machine: the x86-64 build runs under the 64-bit Wine instead)"
+    PASTA_WINE=build-win64
+  fi
+  if [ "$PASTA_WINE" = build-win ]; then
+    export WINE=/usr/lib/wine/wine WINEARCH=win32
+  else
+    export WINE=/usr/lib/wine/wine64 WINEARCH=win64
   fi
   export WINEPREFIX="$RAIZ/$PASTA_WINE/prefixo"
   export WINEDEBUG=-all
@@ -31,6 +45,23 @@ escolhe_wine() {
   # Date, time and number formats of a Brazilian workstation; Wine takes them from glibc.
   locale -a 2>/dev/null | grep -qix 'pt_BR.utf8' || localedef -i pt_BR -f UTF-8 pt_BR.UTF-8
   export LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8
+}
+
+# fbclient.dll for the tests: a Wine builtin DLL (tests/ponte-fbclient) that hands the client
+# calls of the Windows build to the Linux client library of the same bitness. The library lives
+# in the build folder and is found through WINEDLLPATH; what a program finds on its search path
+# is Wine's placeholder of it, which the tests put beside the programs that are to have a client
+# (testes_win32.exe here, MonitorCTe.exe in a test's ERP folder). Neither ever ships.
+constroi_ponte_fbclient() {
+  local bits=32
+  [ "$PASTA_WINE" = build-win ] || bits=64
+  local fontes="$RAIZ/tests/ponte-fbclient" destino="$RAIZ/$PASTA_WINE/ponte-fbclient"
+  mkdir -p "$destino"
+  winegcc -m$bits -shared -O2 -Wall -Wextra -Werror -o "$destino/fbclient.dll" \
+    "$fontes/fbclient.spec" "$fontes/UnPonteFbclient.c" -ldl
+  winebuild -m$bits --dll --fake-module -E "$fontes/fbclient.spec" -F fbclient.dll \
+    -o "$RAIZ/$PASTA_WINE/fbclient.dll"
+  export WINEDLLPATH="$destino"
 }
 
 prepara_prefixo() {

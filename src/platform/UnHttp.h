@@ -5,6 +5,9 @@
 
 namespace UnHttp {
 
+// The agent the maker's updater downloads have always announced.
+inline constexpr const char* AGENTE_USUARIO = "Mozilla/3.0 (compatible; Indy Library)";
+
 class EArquivoDestino : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -42,6 +42,9 @@ TEST_F(BaixaArquivoTeste, RequestCarriesTheFixedHeaders) {
   EXPECT_NE(sRecebidos.find("Accept: text/javascript\n"), std::string::npos) << sRecebidos;
   EXPECT_NE(sRecebidos.find("Content-Type: application/json\n"), std::string::npos) << sRecebidos;
   EXPECT_NE(sRecebidos.find("Content-Encoding: utf-8\n"), std::string::npos) << sRecebidos;
+  EXPECT_NE(sRecebidos.find("User-Agent: Mozilla/3.0 (compatible; Indy Library)\n"),
+            std::string::npos)
+      << sRecebidos;
   EXPECT_EQ(sRecebidos.find("Accept: */*"), std::string::npos);
 }
 

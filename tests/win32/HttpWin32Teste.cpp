@@ -99,7 +99,8 @@ TEST(HttpWin32, BaixaSo2xxCompletoSemSeguirRedirecionamento) {
   const std::string pedido = servidor.Pedidos().at(0);
   EXPECT_EQ(pedido.rfind("GET /ok HTTP/1.1\r\n", 0), 0u) << pedido;
   for (const char* cabecalho : {"Accept: text/javascript\r\n", "Content-Type: application/json\r\n",
-                                "Content-Encoding: utf-8\r\n"})
+                                "Content-Encoding: utf-8\r\n",
+                                "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"})
     EXPECT_NE(pedido.find(cabecalho), std::string::npos) << cabecalho << pedido;
 
   EXPECT_TRUE(UnHttp::Baixa(servidor.Endereco("HTTP") + "/ok", destino));  // scheme in capitals

@@ -1,15 +1,22 @@
-// MonitorCTe.exe as the user meets it on an ERP workstation without a Firebird client: it
-// starts, says why it cannot connect, opens its window, refuses a second copy and ends
-// through the tray menu's "&Sair".
+// MonitorCTe.exe as the user meets it on an ERP workstation. Without a Firebird client it
+// starts, says why it cannot connect, opens its window, refuses a second copy and ends through
+// the tray menu's "&Sair". With the client (the test bridge to the Linux library) and the ERP
+// database on the Firebird server of the same machine, it records an answer file and moves it.
 #include "shell/win32/UnPrincipal.h"
+
+#include <winsock2.h>
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
+
 #include "platform/win32/UnTextoLargo.h"
+#include "suporte/BancoTeste.h"
 #include "suporte/PastaTemporaria.h"
+#include "suporte/RespostasTeste.h"
 #include "win32/UnJanelasTeste.h"
 
 using namespace UnJanelasTeste;
@@ -32,12 +39,13 @@ std::string Janelas(const std::string& caminho) {
 
 class Processo {
  public:
-  explicit Processo(const std::wstring& programa, const std::wstring& pasta) {
+  // `bSuspenso`: the process only stands in the process list, as a running ERP program.
+  explicit Processo(const std::wstring& programa, const std::wstring& pasta, bool bSuspenso = false) {
     STARTUPINFOW inicio{};
     inicio.cb = sizeof inicio;
     std::wstring linha = L"\"" + programa + L"\"";
-    if (!CreateProcessW(programa.c_str(), linha.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        pasta.c_str(), &inicio, &info_))
+    if (!CreateProcessW(programa.c_str(), linha.data(), nullptr, nullptr, FALSE,
+                        bSuspenso ? CREATE_SUSPENDED : 0, nullptr, pasta.c_str(), &inicio, &info_))
       info_ = {};
   }
   ~Processo() {
@@ -76,18 +84,41 @@ HWND EsperaJanela(DWORD pid, const wchar_t* classe, const wchar_t* titulo) {
   return achada;
 }
 
+// The ERP folder of a workstation: the monitor beside the ERP's initialisation file, which
+// names the server initialisation file in the "Dados" folder.
+std::wstring InstalaMonitor(const std::string& sPastaErp, const std::string& sDados,
+                            const std::string& sServidor) {
+  EscreveArquivo(sDados + "servidor.ini",
+                 "[Database]\r\nServidor=" + sServidor + "\r\npath=" + sDados + "\r\nname=ERP.FDB\r\n");
+  EscreveArquivo(sPastaErp + "\\quelvixempresa.ini",
+                 "[IniServidor]\r\nnomearquivo=" + sDados + "servidor.ini\r\n");
+  const std::wstring exe = UnTextoLargo::Largo(sPastaErp) + L"\\MonitorCTe.exe";
+  CopyFileW((PastaDoTeste() + L"\\MonitorCTe.exe").c_str(), exe.c_str(), FALSE);
+  return exe;
+}
+
+bool ServidorFirebirdDisponivel() {
+  WSADATA dados;
+  if (WSAStartup(MAKEWORD(2, 2), &dados) != 0) return false;
+  const SOCKET conexao = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in endereco{};
+  endereco.sin_family = AF_INET;
+  endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  endereco.sin_port = htons(3050);
+  const bool bAtende = connect(conexao, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0;
+  closesocket(conexao);
+  WSACleanup();
+  return bAtende;
+}
+
 }  // namespace
 
 TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
   PastaTemporaria pasta;
   const std::string sPastaErp = Janelas(pasta / "Sistema");
   const std::string sDados = Janelas(pasta / "Dados") + "\\";
-  EscreveArquivo(pasta / "Dados/servidor.ini",
-                 "[Database]\r\nServidor=\r\npath=" + sDados + "\r\nname=ERP.FDB\r\n");
-  EscreveArquivo(pasta / "Sistema/quelvixempresa.ini",
-                 "[IniServidor]\r\nnomearquivo=" + sDados + "servidor.ini\r\n");
-  const std::wstring exe = UnTextoLargo::Largo(sPastaErp) + L"\\MonitorCTe.exe";
-  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\MonitorCTe.exe").c_str(), exe.c_str(), FALSE));
+  const std::wstring exe = InstalaMonitor(sPastaErp, sDados, "");
+  ASSERT_TRUE(Existe(UnTextoLargo::Estreito(exe)));
   ASSERT_EQ(FindWindowW(L"TApplication", L"quelvix Monitor CT-e"), nullptr)
       << "a monitor already runs in this session";
 
@@ -141,4 +172,62 @@ TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
   EXPECT_EQ(codigo, 0u);
   EXPECT_EQ(FindWindowW(L"TApplication", L"quelvix Monitor CT-e"), nullptr);
   EXPECT_FALSE(IconePresente(principal));
+}
+
+TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo) {
+  if (!ServidorFirebirdDisponivel()) {
+    if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
+    GTEST_SKIP() << "no Firebird server on 127.0.0.1";
+  }
+  namespace R = RespostasTeste;
+  const std::string CNPJ = "11111111000111";
+  PastaTemporaria pasta;
+  const std::string sPastaErp = Janelas(pasta / "Sistema");
+  const std::string sDados = Janelas(pasta / "Dados") + "\\";
+  const std::string sRaizCTe = Janelas(pasta / "CTe");
+  // The server on the workstation itself, the database named by its Windows path.
+  const std::wstring exe = InstalaMonitor(sPastaErp, sDados, "127.0.0.1/3050");
+  ASSERT_TRUE(Existe(UnTextoLargo::Estreito(exe)));
+  EscreveArquivo(sPastaErp + "\\DebugarDelphi.tmp", "");  // no self-update
+  // The client library beside the ERP programs, as the ERP installs it.
+  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\fbclient.dll").c_str(),
+                        (UnTextoLargo::Largo(sPastaErp) + L"\\fbclient.dll").c_str(), FALSE));
+  BancoTeste banco("127.0.0.1/3050:" + sDados + "ERP.FDB");
+  banco.DefineRaizCTe(sRaizCTe);
+  const int32_t id = banco.AdicionaCTe(banco.AdicionaEmpresa(CNPJ), R::CHAVE_1);
+  const std::string sRetorno = sRaizCTe + "\\" + CNPJ + "\\Retorno\\";
+  const std::string sArquivo = R::NomeNumeroLote(R::CHAVE_1);
+  R::EscreveResposta(sRetorno + sArquivo, R::NumeroLote("123"));
+
+  // The ERP program runs beside it, so no tick ends the monitor before "&Sair".
+  const std::wstring erp = UnTextoLargo::Largo(sPastaErp) + L"\\quelvixEmpresa.exe";
+  ASSERT_TRUE(CopyFileW(exe.c_str(), erp.c_str(), FALSE));
+  Processo programaErp(erp, UnTextoLargo::Largo(sPastaErp), true);
+  ASSERT_TRUE(programaErp.Iniciado());
+
+  Processo monitor(exe, UnTextoLargo::Largo(sPastaErp));
+  ASSERT_TRUE(monitor.Iniciado());
+  const HWND principal = EsperaJanela(monitor.Pid(), TfrmPrincipal::CLASSE, nullptr);
+  ASSERT_NE(principal, nullptr);
+  const HWND folha = GetDlgItem(principal, TfrmPrincipal::ID_TAB_SHEET1);
+  const HWND lotesProcessados = GetDlgItem(folha, TfrmPrincipal::ID_PRIMEIRO_CONTADOR);
+  EXPECT_TRUE(Espera([&] { return TextoJanela(lotesProcessados) == L"1"; }));
+  EXPECT_TRUE(Existe(sRetorno + "OK\\" + sArquivo));
+  EXPECT_FALSE(Existe(sRetorno + sArquivo));
+  EXPECT_EQ(banco.Texto("select NO_LOTE_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id)),
+            "123");
+  // The one message of this start: self-update is off on this workstation.
+  const HWND aviso = EsperaJanela(monitor.Pid(), L"#32770", nullptr);
+  ASSERT_NE(aviso, nullptr);
+  EXPECT_EQ(TextoCaixaMensagem(aviso).rfind(L"O aplicativo MonitorCTe.exe não será atualizado.", 0), 0u)
+      << UnTextoLargo::Estreito(TextoCaixaMensagem(aviso));
+  ConfirmaCaixaMensagem(aviso);
+  ASSERT_TRUE(Espera([&] { return IsWindow(aviso) == FALSE; }));
+  const HWND outra = JanelaDoProcesso(monitor.Pid(), L"#32770");
+  EXPECT_EQ(outra, nullptr) << UnTextoLargo::Estreito(TextoCaixaMensagem(outra));
+
+  PostMessageW(principal, WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
+  DWORD codigo = 99;
+  ASSERT_TRUE(monitor.Termina(codigo));
+  EXPECT_EQ(codigo, 0u);
 }

@@ -62,6 +62,7 @@ bool Baixa(const std::string& endereco, const std::string& destino) {
   curl_easy_setopt(c, CURLOPT_URL, sEndereco.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabecalhos.get());
+  curl_easy_setopt(c, CURLOPT_USERAGENT, AGENTE_USUARIO);
   curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);

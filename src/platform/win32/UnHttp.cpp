@@ -90,7 +90,8 @@ bool Transfere(const std::wstring& endereco, HANDLE arquivo) {
   caminho.append(partes.lpszExtraInfo, partes.dwExtraInfoLength);
   if (caminho.empty()) caminho = L"/";
 
-  Alca sessao(WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+  Alca sessao(WinHttpOpen(UnTextoLargo::Largo(AGENTE_USUARIO).c_str(),
+                          WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                           WINHTTP_NO_PROXY_BYPASS, 0));
   if (!sessao) return false;
   WinHttpSetTimeouts(sessao.Get(), MS_RESOLUCAO, MS_CONEXAO, MS_ENVIO, MS_RECEBIMENTO);
