@@ -7,6 +7,15 @@
 
 namespace UnXml {
 
+// An element's text as both backends give it: without the white space around it (a re-indented
+// answer), as MSXML reads text when white space is not preserved.
+inline std::string SemBrancosEmVolta(const std::string& texto) {
+  const char* const BRANCOS = " \t\r\n";
+  const size_t inicio = texto.find_first_not_of(BRANCOS);
+  if (inicio == std::string::npos) return "";
+  return texto.substr(inicio, texto.find_last_not_of(BRANCOS) - inicio + 1);
+}
+
 class EXmlErro : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -15,6 +15,7 @@
 #include <commctrl.h>
 
 #include "dialogs/win32/UnPerguntaSemEspera.h"
+#include "suporte/PastaTemporaria.h"
 #include "win32/UnJanelasTeste.h"
 
 using UnJanelasTeste::TextoJanela;
@@ -235,6 +236,15 @@ TEST_F(JanelaPrincipal, FecharEsconde_IconeAbre_SairEncerra) {
 }
 
 TEST_F(JanelaPrincipal, ReiniciarComecaOIntervaloDoTimer1DeNovo) {
+  // The ticks' checks run in every state: here they find the ERP program and the data folder,
+  // so the monitor goes on.
+  PastaTemporaria pasta;
+  EscreveArquivo(pasta / "Dados/leia.txt", "");
+  EscreveArquivo(pasta / "Sistema/MonitorCTe.exe", "");
+  monitor.sCaminhoExecutavel = pasta.Caminho() + "\\Sistema\\MonitorCTe.exe";
+  monitor.ListaProcessos = [] {
+    return std::optional<std::vector<std::string>>(std::vector<std::string>{"quelvixEmpresa.exe"});
+  };
   const HWND janela = frm.Handle();
   const ULONGLONG tick = ProximoTick(janela, 10000);
   ASSERT_NE(tick, 0u);

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 
+#include "dialogs/win32/UnPerguntaSemEspera.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "suporte/BancoTeste.h"
 #include "suporte/PastaTemporaria.h"
@@ -198,6 +199,14 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   const std::string sRetorno = sRaizCTe + "\\" + CNPJ + "\\Retorno\\";
   const std::string sArquivo = R::NomeNumeroLote(R::CHAVE_1);
   R::EscreveResposta(sRetorno + sArquivo, R::NumeroLote("123"));
+  // Beside it a broken answer, which waits, and one of an unknown CT-e, whose question stays
+  // open on the screen; a second company answers later.
+  R::EscreveResposta(sRetorno + R::NomeEvento(R::CHAVE_1), "<retEventoCTe><infEvento>");
+  const std::string sDesconhecida = R::NomeSituacao("35999999999999999999999999999999999999999999");
+  R::EscreveResposta(sRetorno + sDesconhecida, R::Situacao("100", R::InfProt{}));
+  const std::string CNPJ2 = "22222222000122";
+  const int32_t id2 = banco.AdicionaCTe(banco.AdicionaEmpresa(CNPJ2), R::CHAVE_2);
+  const std::string sRetorno2 = sRaizCTe + "\\" + CNPJ2 + "\\Retorno\\";
 
   // The ERP program runs beside it, so no tick ends the monitor before "&Sair".
   const std::wstring erp = UnTextoLargo::Largo(sPastaErp) + L"\\quelvixEmpresa.exe";
@@ -205,7 +214,10 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   Processo programaErp(erp, UnTextoLargo::Largo(sPastaErp), true);
   ASSERT_TRUE(programaErp.Iniciado());
 
+  // A tick far away: what arrives later is brought by the folder watcher alone.
+  SetEnvironmentVariableW(L"QUELVIX_MONITOR_INTERVALO_MS", L"600000");
   Processo monitor(exe, UnTextoLargo::Largo(sPastaErp));
+  SetEnvironmentVariableW(L"QUELVIX_MONITOR_INTERVALO_MS", nullptr);
   ASSERT_TRUE(monitor.Iniciado());
   const HWND principal = EsperaJanela(monitor.Pid(), TfrmPrincipal::CLASSE, nullptr);
   ASSERT_NE(principal, nullptr);
@@ -225,6 +237,25 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   ASSERT_TRUE(Espera([&] { return IsWindow(aviso) == FALSE; }));
   const HWND outra = JanelaDoProcesso(monitor.Pid(), L"#32770");
   EXPECT_EQ(outra, nullptr) << UnTextoLargo::Estreito(TextoCaixaMensagem(outra));
+
+  // The question about the unknown CT-e's answer is open and nobody answers it...
+  const HWND pergunta =
+      JanelaDoProcesso(monitor.Pid(), UnPerguntaSemEspera::TfrmPerguntaSemEspera::CLASSE);
+  ASSERT_NE(pergunta, nullptr);
+  EXPECT_TRUE(Existe(sRaizCTe + "\\" + CNPJ + "\\Erro\\" + sDesconhecida));
+  // ...while the other company's answer is recorded as soon as it arrives.
+  R::InfProt autorizacao2;
+  autorizacao2.chCTe = R::CHAVE_2;
+  R::EscreveResposta(sRetorno2 + R::NomeSituacao(R::CHAVE_2), R::Situacao("100", autorizacao2));
+  EXPECT_TRUE(Espera([&] { return Existe(sRetorno2 + "OK\\" + R::NomeSituacao(R::CHAVE_2)); }));
+  EXPECT_EQ(banco.Texto("select CD_ST_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id2)),
+            "100");
+  EXPECT_TRUE(IsWindow(pergunta));
+  // The broken answer still waits in Retorno, and the window says so.
+  EXPECT_TRUE(Existe(sRetorno + R::NomeEvento(R::CHAVE_1)));
+  const HWND arquivo = GetDlgItem(folha, TfrmPrincipal::ID_LBL_NOME_ARQUIVO);
+  EXPECT_TRUE(Espera([&] { return TextoJanela(arquivo).rfind(L"1 arquivo aguardando há ", 0) == 0; }))
+      << UnTextoLargo::Estreito(TextoJanela(arquivo));
 
   PostMessageW(principal, WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
   DWORD codigo = 99;

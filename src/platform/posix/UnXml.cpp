@@ -301,15 +301,6 @@ std::string TextoDe(const pugi::xml_node& elemento) {
   return texto;
 }
 
-// As MSXML reads an element's text: the white space around it (a re-indented file) is no
-// part of the value.
-std::string SemBrancosEmVolta(const std::string& texto) {
-  const char* const BRANCOS = " \t\r\n";
-  const size_t inicio = texto.find_first_not_of(BRANCOS);
-  if (inicio == std::string::npos) return "";
-  return texto.substr(inicio, texto.find_last_not_of(BRANCOS) - inicio + 1);
-}
-
 }  // namespace
 
 std::string XmlElemento::TextoFilho(const std::string& nome) const {

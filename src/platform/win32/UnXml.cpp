@@ -170,7 +170,7 @@ Ponteiro<IXMLDOMDocument2> LeDocumento(const std::string& conteudo, const std::s
 
 std::string XmlElemento::TextoFilho(const std::string& nome) const {
   const Ponteiro<IXMLDOMNode> filho = PrimeiroFilho(No(no_, nome.c_str()), nome);
-  return filho ? TextoDe(filho.Get()) : std::string();
+  return filho ? SemBrancosEmVolta(TextoDe(filho.Get())) : std::string();
 }
 
 XmlElemento XmlElemento::ElementoFilho(const std::string& nome) const {
@@ -200,7 +200,7 @@ std::string XmlElemento::NomeLocal() const {
   return UnTextoLargo::Estreito(NomeBase(No(no_, "nome")));
 }
 
-std::string XmlElemento::Texto() const { return TextoDe(No(no_, "texto")); }
+std::string XmlElemento::Texto() const { return SemBrancosEmVolta(TextoDe(No(no_, "texto"))); }
 
 XmlDocumento::XmlDocumento() : impl_(std::make_shared<Impl>()) {}
 
