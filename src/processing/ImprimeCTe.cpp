@@ -1,5 +1,6 @@
 // Printing of an authorised CT-e: UniDANFe is started, hidden, on the document's file that
-// the transmitter keeps in a month folder under Enviado/Autorizados.
+// the transmitter keeps in a month folder under Enviado/Autorizados. The company's record of
+// authorisations to print makes each one printed once, whenever the run ends.
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "processing/UnComandosSql.h"
@@ -52,4 +53,15 @@ void TMonitorCTe::ImprimeCTe(int32_t id) {
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
   Executa({"open", "c:\\unimake\\uninfe\\unidanfe.exe", parametros, "c:\\unimake\\unidanfe", true});
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
+}
+
+void TMonitorCTe::ImprimeAutorizacao(const UnRegistroImpressao::AutorizacaoPendente& autorizacao) {
+  ImprimeCTe(autorizacao.iID_CTe);
+  RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
+}
+
+void TMonitorCTe::ImprimePendentes() {
+  RegistroImpressao.Carrega(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa));
+  for (const UnRegistroImpressao::AutorizacaoPendente& pendente : RegistroImpressao.Pendentes())
+    ImprimeAutorizacao(pendente);
 }

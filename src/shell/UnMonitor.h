@@ -12,6 +12,7 @@
 #include "platform/UnProcessos.h"
 #include "platform/UnXml.h"
 #include "processing/UnListaArquivos.h"
+#include "processing/UnRegistroImpressao.h"
 #include "shell/UnLog.h"
 #include "shell/UnTela.h"
 
@@ -87,6 +88,10 @@ class TMonitorCTe {
   void ProcessaErroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaErroEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ImprimeCTe(int32_t id);
+  // Prints an authorisation marked pending in the record, then marks it printed.
+  void ImprimeAutorizacao(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
+  // Loads the current company's record and prints what an earlier run left pending.
+  void ImprimePendentes();
 
   // ---- Maintenance
   void DefinePastaAtualizacao(const std::string& nomeBanco, const std::string& iniServidor);
@@ -137,6 +142,7 @@ class TMonitorCTe {
   TFileListBox FileListBox1;
   TValoresAtualizacao Atualizacao;
   TLogAtividade Log;
+  UnRegistroImpressao::TRegistroImpressao RegistroImpressao;
 
   // Where the monitor runs from: the running executable, or an ERP folder a test chooses.
   std::string sCaminhoExecutavel;
