@@ -26,7 +26,8 @@ std::string RetornaMesEmissao(const std::string& chaveGravada) {
 
 }  // namespace
 
-void TMonitorCTe::ImprimeCTe(int32_t id) {
+void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao) {
+  const int32_t id = autorizacao.iID_CTe;
   ExecutaPesquisa(UnComandosSql::MontaPesquisaImpressao(id));
   const std::string chave = qryPesquisa->FieldAsString("cd_chave_acesso_cte");
   const std::string pasta = UnFuncoesCTe::RetornaPastaCTe(9, it_sPastaRaizCTe, it_sCNPJEmpresa);
@@ -42,26 +43,27 @@ void TMonitorCTe::ImprimeCTe(int32_t id) {
     arquivo = mesEmissao.empty() ? std::string() : caminhoNoMes(mesEmissao);
   }
   if (arquivo.empty() || !UnArquivos::ExisteArquivo(arquivo)) {
+    Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
+    RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
     tela.MostraNotificacao("O arquivo de CTe \"" + noMesAtual + "\" não foi encontrado.\r\n" +
                                "Não pode imprimir o CTe.",
                            "Atenção", UnTela::ICONE_EXCLAMACAO);
-    Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
     return;
   }
   const std::string cnpj = qryPesquisa->FieldAsString("no_cnpj_cpf");
   const std::string parametros = " ARQUIVO=\"" + arquivo + "\" COPIAS=" + std::to_string(1) +
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
-  Executa({"open", "c:\\unimake\\uninfe\\unidanfe.exe", parametros, "c:\\unimake\\unidanfe", true});
+  // A started program runs on whatever becomes of this process: the print is recorded with
+  // the start itself, and a run that ends before leaves it pending.
+  const UnProcessos::PedidoExecucao pedido{"open", "c:\\unimake\\uninfe\\unidanfe.exe",
+                                           parametros, "c:\\unimake\\unidanfe", true};
+  RegistroImpressao.MarcaImpressaIniciando(autorizacao.sChave, autorizacao.sProtocolo,
+                                           [&] { return Executa(pedido); });
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
-}
-
-void TMonitorCTe::ImprimeAutorizacao(const UnRegistroImpressao::AutorizacaoPendente& autorizacao) {
-  ImprimeCTe(autorizacao.iID_CTe);
-  RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
 }
 
 void TMonitorCTe::ImprimePendentes() {
   RegistroImpressao.Carrega(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa));
   for (const UnRegistroImpressao::AutorizacaoPendente& pendente : RegistroImpressao.Pendentes())
-    ImprimeAutorizacao(pendente);
+    ImprimeCTe(pendente);
 }

@@ -42,7 +42,7 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
           RegistroImpressao.MarcaPendente(autorizacao.sChave, autorizacao.sProtocolo, it_iID_CTe);
           MoveSucesso(lista, atual, 12);
           ++iCTeAutorizada;
-          ImprimeAutorizacao(autorizacao);
+          ImprimeCTe(autorizacao);
         } else {
           MoveErro(lista, atual, &iCTeErro);
         }

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "platform/UnArquivos.h"
+#include "platform/UnExecucaoRegistrada.h"
 #include "processing/UnFuncoesCTe.h"
 
 namespace UnRegistroImpressao {
@@ -40,7 +41,7 @@ void TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
   arquivo_ = pastaEmpresa + NOME_ARQUIVO;
   entradas_.clear();
   // What a run ended while writing left behind; the record itself is still the last whole one.
-  UnArquivos::ApagaArquivo(arquivo_ + SUFIXO_TEMPORARIO);
+  UnArquivos::ApagaArquivo(Temporario());
   const auto conteudo = UnArquivos::LeArquivo(arquivo_, TAMANHO_MAXIMO);
   if (!conteudo) return;
   const int64_t esquecerAntes = Relogio() - DIAS_GUARDADOS * MS_POR_DIA;
@@ -65,17 +66,28 @@ bool TRegistroImpressao::Conhecida(const std::string& chave, const std::string& 
   return entradas_.count({chave, protocolo}) > 0;
 }
 
+void TRegistroImpressao::Marca(const std::string& chave, const std::string& protocolo,
+                               bool impressa, int32_t id) {
+  entradas_[{chave, protocolo}] = Entrada{impressa, id, Relogio()};
+}
+
 void TRegistroImpressao::MarcaPendente(const std::string& chave, const std::string& protocolo,
                                        int32_t id) {
-  entradas_[{chave, protocolo}] = Entrada{false, id, Relogio()};
+  Marca(chave, protocolo, false, id);
   Grava();
 }
 
 void TRegistroImpressao::MarcaImpressa(const std::string& chave, const std::string& protocolo) {
-  Entrada& entrada = entradas_[{chave, protocolo}];
-  entrada.bImpressa = true;
-  entrada.iMarcadaEm = Relogio();
+  Marca(chave, protocolo, true, entradas_[{chave, protocolo}].iID_CTe);
   Grava();
+}
+
+bool TRegistroImpressao::MarcaImpressaIniciando(const std::string& chave,
+                                                const std::string& protocolo,
+                                                const std::function<bool()>& inicia) {
+  Marca(chave, protocolo, true, entradas_[{chave, protocolo}].iID_CTe);
+  if (arquivo_.empty() || !UnArquivos::GravaArquivo(Temporario(), Texto())) return inicia();
+  return UnExecucaoRegistrada::ExecutaRenomeando(inicia, Temporario(), arquivo_);
 }
 
 std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
@@ -85,17 +97,22 @@ std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
   return pendentes;
 }
 
-void TRegistroImpressao::Grava() const {
-  if (arquivo_.empty()) return;
+std::string TRegistroImpressao::Texto() const {
   std::string texto;
   for (const auto& [chave, entrada] : entradas_)
     texto += std::string(1, entrada.bImpressa ? IMPRESSA : PENDENTE) + "|" + chave.first + "|" +
              chave.second + "|" + std::to_string(entrada.iID_CTe) + "|" +
              std::to_string(entrada.iMarcadaEm) + "\n";
-  const std::string temporario = arquivo_ + SUFIXO_TEMPORARIO;
-  if (!UnArquivos::GravaArquivo(temporario, texto) ||
-      !UnArquivos::MoveArquivoSubstituindo(temporario, arquivo_))
-    UnArquivos::ApagaArquivo(temporario);
+  return texto;
+}
+
+std::string TRegistroImpressao::Temporario() const { return arquivo_ + SUFIXO_TEMPORARIO; }
+
+void TRegistroImpressao::Grava() const {
+  if (arquivo_.empty()) return;
+  if (!UnArquivos::GravaArquivo(Temporario(), Texto()) ||
+      !UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
+    UnArquivos::ApagaArquivo(Temporario());
 }
 
 }  // namespace UnRegistroImpressao

@@ -87,9 +87,8 @@ class TMonitorCTe {
   void ProcessaErroCTe(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaErroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaErroEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
-  void ImprimeCTe(int32_t id);
-  // Prints an authorisation marked pending in the record, then marks it printed.
-  void ImprimeAutorizacao(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
+  // Prints an authorisation marked pending in the record, which marks it printed.
+  void ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
   // Loads the current company's record and prints what an earlier run left pending.
   void ImprimePendentes();
 

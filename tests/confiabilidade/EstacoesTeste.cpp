@@ -77,6 +77,33 @@ int EscreveRespostas(InstalacaoTeste& inst, int32_t empresa, const std::string& 
   return arquivos;
 }
 
+// The documents the printing program was started on, for the authorisations (n % 4 == 1) of
+// CT-e `primeiro` to `primeiro + quantidade - 1`.
+std::multiset<std::string> ImpressoesEsperadas(const InstalacaoTeste& inst, const std::string& cnpj,
+                                               int primeiro, int quantidade) {
+  std::multiset<std::string> r;
+  for (int n = primeiro; n < primeiro + quantidade; ++n)
+    if (n % 4 == 1)
+      r.insert("ARQUIVO=" + inst.Autorizados(cnpj) + MesAtual() + "/CTe" + Chave(n) + "-procCTe.xml");
+  return r;
+}
+
+// Every start of the printing program of an installation, once at least `quantidade` wrote.
+std::multiset<std::string> Impressoes(const InstalacaoTeste& inst, size_t quantidade) {
+  const std::string registro = inst.pasta / "impressoes.txt";
+  const auto Le = [&] {
+    std::multiset<std::string> r;
+    const std::string texto = fs::exists(registro) ? LeTexto(registro) : "";
+    for (size_t i = 0, f; (f = texto.find('\n', i)) != std::string::npos; i = f + 1)
+      r.insert(texto.substr(i, f - i));
+    return r;
+  };
+  for (int i = 0; i < 300 && Le().size() < quantidade; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // and none more
+  return Le();
+}
+
 struct Estacao {
   Estacao(const InstalacaoTeste& inst, const std::string& nome) : pasta(inst.pasta / nome) {
     fs::create_directories(pasta);
@@ -85,10 +112,12 @@ struct Estacao {
     EscreveArquivo(pasta + "/quelvixempresa.ini",
                    "[IniServidor]\r\nnomearquivo=" + inst.sPastaDados + "servidor.ini\r\n");
     EscreveArquivo(pasta + "/DebugarDelphi.tmp", "");
+    InstalaUniDanfeSubstituto(pasta, inst.pasta / "impressoes.txt");
   }
   std::unique_ptr<ProcessoTeste> Inicia() const {
     return std::make_unique<ProcessoTeste>(pasta + "/monitor-cte", std::vector<std::string>{}, pasta,
-                                           std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}});
+                                           std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}},
+                                           pasta);
   }
   std::string Log() const {
     std::string tudo;
@@ -173,12 +202,14 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   }
   InstalacaoTeste inst(true);
   int arquivos = 0;
+  std::multiset<std::string> impressoes;
   for (int e = 0; e < 4; ++e) {
     const std::string cnpj = "1111111100010" + std::to_string(e);
     const int32_t empresa = inst.banco->AdicionaEmpresa(cnpj);
     fs::create_directories(inst.RetornoOK(cnpj));
     fs::create_directories(inst.Erro(cnpj));
     arquivos += EscreveRespostas(inst, empresa, cnpj, 1 + e * 40, 40);
+    impressoes.merge(ImpressoesEsperadas(inst, cnpj, 1 + e * 40, 40));
   }
   ASSERT_EQ(arquivos, 200);
   PastaTemporaria outra;
@@ -201,6 +232,7 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   EXPECT_EQ(Ocorrencias(logs, " | OK | "), 200);
   EXPECT_EQ(Ocorrencias(logs, " | Erro | "), 0);
   EXPECT_EQ(Ocorrencias(logs, "impressão do CT-e "), 40);  // one per authorisation
+  EXPECT_EQ(Impressoes(inst, impressoes.size()), impressoes);
   EXPECT_EQ(Ocorrencias(logs, "sem arquivo"), 0);
   EXPECT_EQ(inst.banco->Inteiro("select count(*) from MOV_CTE_RET where NO_LOTE_CTE is not null "
                                 "and cd_st_recebto_cte = 103"),
@@ -261,5 +293,10 @@ TEST(Estacoes, MonitorMortoAQualquerMomentoChegaAoMesmoEstado) {
   }
   EXPECT_EQ(Arvore(interrompida), Arvore(referencia));
   EXPECT_EQ(Resultados(interrompida), Resultados(referencia));
+  // Every authorisation printed exactly once, however the runs before ended.
+  const auto impressoes = ImpressoesEsperadas(interrompida, "12345678000199", 1, 640);
+  ASSERT_EQ(impressoes.size(), 160u);
+  EXPECT_EQ(Impressoes(referencia, impressoes.size()), ImpressoesEsperadas(referencia, "12345678000199", 1, 640));
+  EXPECT_EQ(Impressoes(interrompida, impressoes.size()), impressoes);
 }
 

@@ -2,7 +2,6 @@
 #include "CenarioProcessamento.h"
 
 #include <filesystem>
-#include <stdexcept>
 
 #include "platform/UnXml.h"
 #include "suporte/PastaTemporaria.h"
@@ -49,6 +48,7 @@ TEST_F(Protocolo, AutorizadoGravaMoveEImprime) {
   EXPECT_EQ(m->iConfirmacaoErro, 0);
   EXPECT_TRUE(tela.perguntas.empty());
   EXPECT_EQ(tela.arquivosMostrados, std::vector<std::string>{PRO_1});
+  const auto execucoes = Execucoes();
   ASSERT_EQ(execucoes.size(), 1u);
   EXPECT_EQ(execucoes[0].sVerbo, "open");
   EXPECT_EQ(execucoes[0].sArquivo, "c:\\unimake\\uninfe\\unidanfe.exe");
@@ -257,24 +257,4 @@ TEST_F(Protocolo, ArquivoQueNaoSaiDeRetornoEGravadoContadoEImpressoUmaVez) {
   EXPECT_EQ(m->iCTeAutorizada, 0);
   ASSERT_EQ(Impressoes().size(), 1u);
   EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
-}
-
-TEST_F(Protocolo, AutorizacaoPendenteDeUmaExecucaoInterrompidaEImpressaNoProximoPasso) {
-  AdicionaCTe(R::CHAVE_1);
-  const std::string autorizado = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
-  EscreveArquivo(autorizado, "<cteProc/>");
-  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
-  // A run that ended after moving the answer and before starting the printing program.
-  m->Executa = [](const UnProcessos::PedidoExecucao&) -> bool {
-    throw std::runtime_error("fim do processo");
-  };
-  EXPECT_THROW(Passo(), std::runtime_error);
-  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
-  EXPECT_TRUE(Impressoes().empty());
-  CriaMonitor();
-  Passo();
-  ASSERT_EQ(Impressoes().size(), 1u);
-  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
-  Passo();
-  EXPECT_EQ(Impressoes().size(), 1u);
 }
