@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/win32/UnErroSistema.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "suporte/PastaTemporaria.h"
 #include "win32/UnJanelasTeste.h"
@@ -105,6 +106,10 @@ TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
   ASSERT_NE(erro, nullptr);
   const std::wstring texto = TextoCaixaMensagem(erro);
   EXPECT_NE(texto.find(L"fbclient.dll"), std::wstring::npos) << UnTextoLargo::Estreito(texto);
+  // Why, in the system's words and language, with its accents.
+  EXPECT_NE(texto.find(UnTextoLargo::Largo(UnErroSistema::DescreveErro(ERROR_MOD_NOT_FOUND))),
+            std::wstring::npos)
+      << UnTextoLargo::Estreito(texto);
   EXPECT_EQ(texto.back(), L'.');
   ConfirmaCaixaMensagem(erro);
 
