@@ -53,12 +53,10 @@ void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& aut
   const std::string cnpj = qryPesquisa->FieldAsString("no_cnpj_cpf");
   const std::string parametros = " ARQUIVO=\"" + arquivo + "\" COPIAS=" + std::to_string(1) +
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
-  // A started program runs on whatever becomes of this process: the print is recorded with
-  // the start itself, and a run that ends before leaves it pending.
-  const UnProcessos::PedidoExecucao pedido{"open", "c:\\unimake\\uninfe\\unidanfe.exe",
-                                           parametros, "c:\\unimake\\unidanfe", true};
-  RegistroImpressao.MarcaImpressaIniciando(autorizacao.sChave, autorizacao.sProtocolo,
-                                           [&] { return Executa(pedido); });
+  Executa({"open", "c:\\unimake\\uninfe\\unidanfe.exe", parametros, "c:\\unimake\\unidanfe", true});
+  // Recorded right after the start: a run that ends in between prints it again at its next
+  // pass, since a second copy is better than none.
+  RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
 }
 

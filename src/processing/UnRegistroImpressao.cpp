@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "platform/UnArquivos.h"
-#include "platform/UnExecucaoRegistrada.h"
 #include "processing/UnFuncoesCTe.h"
 
 namespace UnRegistroImpressao {
@@ -66,28 +65,17 @@ bool TRegistroImpressao::Conhecida(const std::string& chave, const std::string& 
   return entradas_.count({chave, protocolo}) > 0;
 }
 
-void TRegistroImpressao::Marca(const std::string& chave, const std::string& protocolo,
-                               bool impressa, int32_t id) {
-  entradas_[{chave, protocolo}] = Entrada{impressa, id, Relogio()};
-}
-
 void TRegistroImpressao::MarcaPendente(const std::string& chave, const std::string& protocolo,
                                        int32_t id) {
-  Marca(chave, protocolo, false, id);
+  entradas_[{chave, protocolo}] = Entrada{false, id, Relogio()};
   Grava();
 }
 
 void TRegistroImpressao::MarcaImpressa(const std::string& chave, const std::string& protocolo) {
-  Marca(chave, protocolo, true, entradas_[{chave, protocolo}].iID_CTe);
+  Entrada& entrada = entradas_[{chave, protocolo}];
+  entrada.bImpressa = true;
+  entrada.iMarcadaEm = Relogio();
   Grava();
-}
-
-bool TRegistroImpressao::MarcaImpressaIniciando(const std::string& chave,
-                                                const std::string& protocolo,
-                                                const std::function<bool()>& inicia) {
-  Marca(chave, protocolo, true, entradas_[{chave, protocolo}].iID_CTe);
-  if (arquivo_.empty() || !UnArquivos::GravaArquivo(Temporario(), Texto())) return inicia();
-  return UnExecucaoRegistrada::ExecutaRenomeando(inicia, Temporario(), arquivo_);
 }
 
 std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
@@ -97,20 +85,16 @@ std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
   return pendentes;
 }
 
-std::string TRegistroImpressao::Texto() const {
+std::string TRegistroImpressao::Temporario() const { return arquivo_ + SUFIXO_TEMPORARIO; }
+
+void TRegistroImpressao::Grava() const {
+  if (arquivo_.empty()) return;
   std::string texto;
   for (const auto& [chave, entrada] : entradas_)
     texto += std::string(1, entrada.bImpressa ? IMPRESSA : PENDENTE) + "|" + chave.first + "|" +
              chave.second + "|" + std::to_string(entrada.iID_CTe) + "|" +
              std::to_string(entrada.iMarcadaEm) + "\n";
-  return texto;
-}
-
-std::string TRegistroImpressao::Temporario() const { return arquivo_ + SUFIXO_TEMPORARIO; }
-
-void TRegistroImpressao::Grava() const {
-  if (arquivo_.empty()) return;
-  if (!UnArquivos::GravaArquivo(Temporario(), Texto()) ||
+  if (!UnArquivos::GravaArquivo(Temporario(), texto) ||
       !UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
     UnArquivos::ApagaArquivo(Temporario());
 }

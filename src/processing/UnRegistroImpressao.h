@@ -1,8 +1,8 @@
 #pragma once
 // The record of the authorisations to print, one per company, kept in the company's folder so
 // that whichever workstation holds the company next goes on where another stopped. An
-// authorisation becomes pending once it is in the database and printed together with the start
-// of the printing program: pending ones left by a run that ended in between are printed at the
+// authorisation becomes pending once it is in the database and printed once the printing
+// program was started: pending ones left by a run that ended in between are printed at the
 // next pass, and one already known is never recorded or printed again. Every change is written
 // to a temporary file that then takes the record's name, so an end of the process at any
 // moment leaves the record whole. A record that cannot be written is ignored.
@@ -35,10 +35,6 @@ class TRegistroImpressao {
   bool Conhecida(const std::string& chave, const std::string& protocolo) const;
   void MarcaPendente(const std::string& chave, const std::string& protocolo, int32_t id);
   void MarcaImpressa(const std::string& chave, const std::string& protocolo);
-  // Marks it printed and runs `inicia`, the start of the printing program, with the saving of
-  // the record as one step (UnExecucaoRegistrada); the result of `inicia`.
-  bool MarcaImpressaIniciando(const std::string& chave, const std::string& protocolo,
-                              const std::function<bool()>& inicia);
   std::vector<AutorizacaoPendente> Pendentes() const;
 
   std::function<int64_t()> Relogio = UnLocalidade::AgoraMilissegundos;
@@ -49,8 +45,6 @@ class TRegistroImpressao {
     int32_t iID_CTe = 0;
     int64_t iMarcadaEm = 0;  // milliseconds since 1970, UTC
   };
-  void Marca(const std::string& chave, const std::string& protocolo, bool impressa, int32_t id);
-  std::string Texto() const;
   std::string Temporario() const;
   void Grava() const;
 

@@ -11,6 +11,7 @@
 
 #include "platform/UnLocalidade.h"
 #include "processing/UnFuncoesCTe.h"
+#include "processing/UnRegistroImpressao.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 #include "suporte/RespostasTeste.h"
@@ -112,7 +113,6 @@ struct Estacao {
     EscreveArquivo(pasta + "/quelvixempresa.ini",
                    "[IniServidor]\r\nnomearquivo=" + inst.sPastaDados + "servidor.ini\r\n");
     EscreveArquivo(pasta + "/DebugarDelphi.tmp", "");
-    InstalaUniDanfeSubstituto(pasta, inst.pasta / "impressoes.txt");
   }
   std::unique_ptr<ProcessoTeste> Inicia() const {
     return std::make_unique<ProcessoTeste>(pasta + "/monitor-cte", std::vector<std::string>{}, pasta,
@@ -215,6 +215,8 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   PastaTemporaria outra;
   ErpSubstituto erp(outra.Caminho(), "quelvixEmpresa.exe");
   Estacao a(inst, "estacao-a"), b(inst, "estacao-b");
+  for (const Estacao* estacao : {&a, &b})
+    InstalaUniDanfeSubstituto(estacao->pasta, inst.pasta / "impressoes.txt");
   auto pa = a.Inicia();
   auto pb = b.Inicia();
   ASSERT_TRUE(EsperaRetornoVazio(inst, 120)) << pa->Erros() << pb->Erros();
@@ -232,6 +234,7 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   EXPECT_EQ(Ocorrencias(logs, " | OK | "), 200);
   EXPECT_EQ(Ocorrencias(logs, " | Erro | "), 0);
   EXPECT_EQ(Ocorrencias(logs, "impressão do CT-e "), 40);  // one per authorisation
+  // Each started once, by whichever workstation held its company.
   EXPECT_EQ(Impressoes(inst, impressoes.size()), impressoes);
   EXPECT_EQ(Ocorrencias(logs, "sem arquivo"), 0);
   EXPECT_EQ(inst.banco->Inteiro("select count(*) from MOV_CTE_RET where NO_LOTE_CTE is not null "
@@ -293,10 +296,18 @@ TEST(Estacoes, MonitorMortoAQualquerMomentoChegaAoMesmoEstado) {
   }
   EXPECT_EQ(Arvore(interrompida), Arvore(referencia));
   EXPECT_EQ(Resultados(interrompida), Resultados(referencia));
-  // Every authorisation printed exactly once, however the runs before ended.
-  const auto impressoes = ImpressoesEsperadas(interrompida, "12345678000199", 1, 640);
-  ASSERT_EQ(impressoes.size(), 160u);
-  EXPECT_EQ(Impressoes(referencia, impressoes.size()), ImpressoesEsperadas(referencia, "12345678000199", 1, 640));
-  EXPECT_EQ(Impressoes(interrompida, impressoes.size()), impressoes);
+  // However the runs before ended, the printing program was started for every authorisation
+  // (it is marked printed only after the start) and none was printed by two runs (a print is
+  // logged only once marked, and a marked one is not printed again). No printing program runs
+  // here: one killed while starting a program can leave the embedded engine's shared memory
+  // locked for every process of the machine.
+  UnRegistroImpressao::TRegistroImpressao registro;
+  registro.Carrega(interrompida.sRaizCTe + "12345678000199/");
+  EXPECT_TRUE(registro.Pendentes().empty());
+  const std::string logs = e.Log();
+  for (int n = 1; n <= 640; n += 4) {
+    EXPECT_TRUE(registro.Conhecida(Chave(n), "1351200" + PreencheZeros(std::to_string(n), 8))) << n;
+    EXPECT_LE(Ocorrencias(logs, "CTe" + Chave(n) + "-procCTe.xml"), 1) << n;
+  }
 }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "processing/UnFuncoesCTe.h"
 #include "suporte/InstalacaoTeste.h"
@@ -17,12 +16,12 @@ class CenarioProcessamento : public ::testing::Test {
  protected:
   static constexpr const char* CNPJ = "12345678000199";
   static constexpr const char* UNIDANFE = "c:\\unimake\\uninfe\\unidanfe.exe";
-  static constexpr char SEP = '\x1f';
 
   InstalacaoTeste inst;
   TelaTeste tela;
   int32_t iEmpresa = 0;
   std::unique_ptr<TMonitorCTe> m;
+  std::vector<UnProcessos::PedidoExecucao> execucoes;
 
   void SetUp() override {
     iEmpresa = inst.banco->AdicionaEmpresa(CNPJ);
@@ -30,34 +29,12 @@ class CenarioProcessamento : public ::testing::Test {
   }
 
   // A monitor of its own run (the one before, if any, is gone), recording program starts.
-  // The printing program may be started from a child process of the monitor's, so the starts
-  // are kept in a file, one line each.
   void CriaMonitor() {
     m = inst.Monitor(tela);
-    m->Executa = [this](const UnProcessos::PedidoExecucao& p) {
-      return UnArquivos::AcrescentaArquivo(ArquivoExecucoes(), p.sVerbo + SEP + p.sArquivo + SEP +
-                                                                   p.sParametros + SEP +
-                                                                   p.sPastaTrabalho + SEP +
-                                                                   (p.bOculto ? "1" : "0") + "\n");
+    m->Executa = [this](const UnProcessos::PedidoExecucao& pedido) {
+      execucoes.push_back(pedido);
+      return true;
     };
-  }
-
-  std::string ArquivoExecucoes() const { return inst.pasta / "execucoes.txt"; }
-  std::vector<UnProcessos::PedidoExecucao> Execucoes() const {
-    std::vector<UnProcessos::PedidoExecucao> r;
-    const std::string texto = UnArquivos::LeArquivo(ArquivoExecucoes(), 1 << 20).value_or("");
-    for (size_t i = 0, f; (f = texto.find('\n', i)) != std::string::npos; i = f + 1) {
-      std::vector<std::string> c(1);
-      for (const char ch : texto.substr(i, f - i)) {
-        if (ch == SEP)
-          c.emplace_back();
-        else
-          c.back() += ch;
-      }
-      c.resize(5);
-      r.push_back({c[0], c[1], c[2], c[3], c[4] == "1"});
-    }
-    return r;
   }
 
   int32_t AdicionaCTe(const std::string& chave,
@@ -88,7 +65,7 @@ class CenarioProcessamento : public ::testing::Test {
   // The starts of the printing program, leaving out the explorer shown for error files.
   std::vector<UnProcessos::PedidoExecucao> Impressoes() const {
     std::vector<UnProcessos::PedidoExecucao> r;
-    for (const auto& e : Execucoes())
+    for (const auto& e : execucoes)
       if (e.sArquivo == UNIDANFE) r.push_back(e);
     return r;
   }

@@ -48,7 +48,6 @@ TEST_F(Protocolo, AutorizadoGravaMoveEImprime) {
   EXPECT_EQ(m->iConfirmacaoErro, 0);
   EXPECT_TRUE(tela.perguntas.empty());
   EXPECT_EQ(tela.arquivosMostrados, std::vector<std::string>{PRO_1});
-  const auto execucoes = Execucoes();
   ASSERT_EQ(execucoes.size(), 1u);
   EXPECT_EQ(execucoes[0].sVerbo, "open");
   EXPECT_EQ(execucoes[0].sArquivo, "c:\\unimake\\uninfe\\unidanfe.exe");

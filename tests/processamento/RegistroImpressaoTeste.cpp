@@ -23,7 +23,7 @@ TEST(RegistroImpressao, GuardaPendentesEsqueceImpressasAntigasEPulaLinhasDanific
   r.MarcaPendente("chave-b", "2", 20);
   agora += 8LL * 24 * 60 * 60 * 1000;
   r.MarcaPendente("chave-c", "3", 30);
-  EXPECT_TRUE(r.MarcaImpressaIniciando("chave-c", "3", [] { return true; }));
+  r.MarcaImpressa("chave-c", "3");
   UnArquivos::AcrescentaArquivo(empresa + "MonitorCTe-impressao.txt", "I|meia linha\nP|x|y|z|1\n");
 
   const TRegistroImpressao lido = Registro();
