@@ -92,5 +92,5 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
            "@F1 @M" + a.PastaAtualizacaoParametro + " @E" + a.PastaExecutavelParametro + " @A" +
                a.NomeExecutavel,
            "", false});
-  throw UnTela::EFimMonitor{0};
+  throw UnTela::EFimMonitor{0, true};
 }

@@ -1,5 +1,6 @@
 // Printing of an authorised CT-e: UniDANFe is started, hidden, on the document's file that
-// the transmitter keeps in a month folder under Enviado/Autorizados.
+// the transmitter keeps in a month folder under Enviado/Autorizados. The company's record of
+// authorisations to print makes each one printed once, whenever the run ends.
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "processing/UnComandosSql.h"
@@ -25,7 +26,8 @@ std::string RetornaMesEmissao(const std::string& chaveGravada) {
 
 }  // namespace
 
-void TMonitorCTe::ImprimeCTe(int32_t id) {
+void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao) {
+  const int32_t id = autorizacao.iID_CTe;
   ExecutaPesquisa(UnComandosSql::MontaPesquisaImpressao(id));
   const std::string chave = qryPesquisa->FieldAsString("cd_chave_acesso_cte");
   const std::string pasta = UnFuncoesCTe::RetornaPastaCTe(9, it_sPastaRaizCTe, it_sCNPJEmpresa);
@@ -41,15 +43,25 @@ void TMonitorCTe::ImprimeCTe(int32_t id) {
     arquivo = mesEmissao.empty() ? std::string() : caminhoNoMes(mesEmissao);
   }
   if (arquivo.empty() || !UnArquivos::ExisteArquivo(arquivo)) {
+    Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
+    RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
     tela.MostraNotificacao("O arquivo de CTe \"" + noMesAtual + "\" não foi encontrado.\r\n" +
                                "Não pode imprimir o CTe.",
                            "Atenção", UnTela::ICONE_EXCLAMACAO);
-    Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
     return;
   }
   const std::string cnpj = qryPesquisa->FieldAsString("no_cnpj_cpf");
   const std::string parametros = " ARQUIVO=\"" + arquivo + "\" COPIAS=" + std::to_string(1) +
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
   Executa({"open", "c:\\unimake\\uninfe\\unidanfe.exe", parametros, "c:\\unimake\\unidanfe", true});
+  // Recorded right after the start: a run that ends in between prints it again at its next
+  // pass, since a second copy is better than none.
+  RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
+}
+
+void TMonitorCTe::ImprimePendentes() {
+  RegistroImpressao.Carrega(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa));
+  for (const UnRegistroImpressao::AutorizacaoPendente& pendente : RegistroImpressao.Pendentes())
+    ImprimeCTe(pendente);
 }

@@ -9,6 +9,7 @@
 
 void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                     const std::string& pasta) {
+  ImprimePendentes();
   PercorreArquivos(lista, pasta, "*-pro-rec.xml*", nullptr,
                    [&](const std::string& atual, const std::string& nome) {
     it_sNomeArquivo = UnLeituraRespostas::RetornaFinal(atual, 27);
@@ -23,14 +24,21 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
       const UnLeituraRespostas::ProtocoloLido protocolo = UnLeituraRespostas::LeProtocolo(doc);
       ExecutaPesquisa(UnComandosSql::MontaPesquisaChave("CTe" + protocolo.sChave));
       it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+      const UnRegistroImpressao::AutorizacaoPendente autorizacao{
+          protocolo.sChave, protocolo.sProtocolo, it_iID_CTe};
       if (it_iID_CTe == 0) {
         MoveErro(lista, atual, nullptr);
+      } else if (protocolo.sStatus == "100" &&
+                 RegistroImpressao.Conhecida(autorizacao.sChave, autorizacao.sProtocolo)) {
+        // Recorded, counted and printed when its file was first met: only the move was left.
+        MoveSucesso(lista, atual, 12);
       } else {
         ExecutaAlteracao(UnComandosSql::MontaGravaProtocolo(statusLote, protocolo, it_iID_CTe));
         if (protocolo.sStatus == "100") {
+          RegistroImpressao.MarcaPendente(autorizacao.sChave, autorizacao.sProtocolo, it_iID_CTe);
           MoveSucesso(lista, atual, 12);
           ++iCTeAutorizada;
-          ImprimeCTe(it_iID_CTe);
+          ImprimeCTe(autorizacao);
         } else {
           MoveErro(lista, atual, &iCTeErro);
         }

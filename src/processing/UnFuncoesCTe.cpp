@@ -1,6 +1,7 @@
 #include "processing/UnFuncoesCTe.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "database/UnFirebird.h"
 #include "platform/UnArquivos.h"
@@ -11,6 +12,7 @@ namespace UnFuncoesCTe {
 namespace {
 
 constexpr char SEP = UnArquivos::SEPARADOR;
+constexpr size_t TAMANHO_CHAVE = 44;
 
 // 1-based Copy: pieces beyond the end are empty.
 std::string Copia(const std::string& t, size_t inicio, size_t tamanho) {
@@ -53,6 +55,32 @@ size_t InicioElementoRaiz(const std::string& s) {
     }
   }
   return std::string::npos;
+}
+
+bool EhDigito(char c) { return c >= '0' && c <= '9'; }
+
+// An access key of the layout since the alphanumeric CNPJ: six digits (state, year, month),
+// twelve digits or capital letters (the CNPJ's root and branch), then 26 digits.
+bool EhChaveAcesso(std::string_view s) {
+  for (size_t i = 0; i < TAMANHO_CHAVE; ++i) {
+    const char c = s[i];
+    const bool alfanumerico = i >= 6 && i < 18;
+    if (!EhDigito(c) && !(alfanumerico && c >= 'A' && c <= 'Z')) return false;
+  }
+  return true;
+}
+
+// The transmitter names the answers to the ERP's requests after the document's key; the
+// model (characters 21 and 22) tells a CT-e, CT-e OS or GTV-e from the NF-e and MDF-e that
+// share the folder.
+bool TemChaveCTe(const std::string& nome) {
+  for (size_t i = 0; i + TAMANHO_CHAVE <= nome.size(); ++i) {
+    const std::string_view chave(nome.data() + i, TAMANHO_CHAVE);
+    if (!EhChaveAcesso(chave)) continue;
+    const std::string_view modelo = chave.substr(20, 2);
+    if (modelo == "57" || modelo == "67" || modelo == "64") return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -122,6 +150,7 @@ bool EhArquivoCTe(const std::string& caminho) {
   const size_t barra = caminho.rfind(SEP);
   const std::string nome = barra == std::string::npos ? caminho : caminho.substr(barra + 1);
   if (UnMascara::MaiusculasAscii(nome).find("CTE") != std::string::npos) return true;
+  if (TemChaveCTe(nome)) return true;
   if (!UnArquivos::ExisteArquivo(caminho)) return false;
   const auto inicio = UnArquivos::LeArquivo(caminho, 4096);
   return inicio && ConteudoEhCTe(*inicio);
@@ -140,8 +169,7 @@ std::string FormataContador(int64_t valor, const std::string& separador) {
 }
 
 bool EhNumeroDecimal(const std::string& valor) {
-  return !valor.empty() &&
-         std::all_of(valor.begin(), valor.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return !valor.empty() && std::all_of(valor.begin(), valor.end(), EhDigito);
 }
 
 std::string Numero(const std::string& valor) {

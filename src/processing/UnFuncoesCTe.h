@@ -21,7 +21,8 @@ std::string ReplicaTexto(const std::string& texto, int quantidade);
 std::string SeEntao(bool condicao, const std::string& verdadeiro, const std::string& falso);
 // dd.mm.yyyy hh:mm:ss cut from the authority's yyyy-mm-ddThh:mm:ss.
 std::string TextoData(const std::string& t);
-// Name contains "CTE" (any case), or the file's root element carries the CT-e namespace.
+// Name contains "CTE" (any case) or the access key of a CT-e, CT-e OS or GTV-e, or the file's
+// root element carries the CT-e namespace.
 bool EhArquivoCTe(const std::string& caminho);
 // The same test on content already read (the file's first bytes).
 bool ConteudoEhCTe(const std::string& inicio);

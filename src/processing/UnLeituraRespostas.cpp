@@ -10,16 +10,18 @@ namespace {
 
 inline constexpr const char* EVENTO_FIM_VARREDURA = "110112";
 
-// infEvento, detEvento and type of one event block.
+// The block, its event's infEvento and detEvento, and the event type.
 struct BlocoEvento {
+  UnXml::XmlElemento procEvento;
   UnXml::XmlElemento infEvento;
   UnXml::XmlElemento detEvento;
   std::string sTipo;
 };
 
-BlocoEvento LeBlocoEvento(const UnXml::XmlElemento& eventoCTe) {
+BlocoEvento LeBlocoEvento(const UnXml::XmlElemento& procEvento) {
   BlocoEvento bloco;
-  bloco.infEvento = eventoCTe.ElementoFilho("infEvento");
+  bloco.procEvento = procEvento;
+  bloco.infEvento = procEvento.ElementoFilho("eventoCTe").ElementoFilho("infEvento");
   bloco.detEvento = bloco.infEvento.ElementoFilho("detEvento");
   bloco.sTipo = bloco.infEvento.TextoFilho("tpEvento");
   return bloco;
@@ -97,21 +99,31 @@ std::optional<CancelamentoLido> LeCancelamento(const UnXml::XmlDocumento& doc) {
   const UnXml::XmlElemento primeiro = raiz.ElementoFilho("procEventoCTe");
   if (!primeiro.Existe()) return std::nullopt;
   // The first block must be readable; it is visited again by the walk below.
-  BlocoEvento bloco = LeBlocoEvento(primeiro.ElementoFilho("eventoCTe"));
+  BlocoEvento bloco = LeBlocoEvento(primeiro);
   const size_t quantidade = raiz.QuantidadeFilhos();
   for (size_t i = 0; i < quantidade; ++i) {
     const UnXml::XmlElemento filho = raiz.Filho(i);
     if (filho.NomeLocal() != "procEventoCTe") continue;
-    const UnXml::XmlElemento eventoCTe = filho.ElementoFilho("eventoCTe");
-    if (!eventoCTe.Existe()) continue;
-    bloco = LeBlocoEvento(eventoCTe);
+    if (!filho.ElementoFilho("eventoCTe").Existe()) continue;
+    bloco = LeBlocoEvento(filho);
     if (bloco.sTipo == EVENTO_CANCELAMENTO || bloco.sTipo == EVENTO_FIM_VARREDURA) break;
   }
   if (bloco.sTipo != EVENTO_CANCELAMENTO) return std::nullopt;
   CancelamentoLido cancelamento;
-  cancelamento.sProtocolo = bloco.detEvento.ElementoFilho("evCancCTe").TextoFilho("nProt");
+  // The authority's answer to the event holds the cancellation's own protocol and the time
+  // it was registered; evCancCTe/nProt names the authorisation cancelled and dhEvento is the
+  // taxpayer's clock, the only values left when the block carries no answer.
+  const UnXml::XmlElemento retEventoCTe = bloco.procEvento.ElementoFilho("retEventoCTe");
+  const UnXml::XmlElemento registro =
+      retEventoCTe.Existe() ? retEventoCTe.ElementoFilho("infEvento") : UnXml::XmlElemento();
+  if (registro.Existe()) {
+    cancelamento.sProtocolo = registro.TextoFilho("nProt");
+    cancelamento.sData = UnFuncoesCTe::TextoData(registro.TextoFilho("dhRegEvento"));
+  } else {
+    cancelamento.sProtocolo = bloco.detEvento.ElementoFilho("evCancCTe").TextoFilho("nProt");
+    cancelamento.sData = UnFuncoesCTe::TextoData(bloco.infEvento.TextoFilho("dhEvento"));
+  }
   if (cancelamento.sProtocolo.empty()) return std::nullopt;
-  cancelamento.sData = UnFuncoesCTe::TextoData(bloco.infEvento.TextoFilho("dhEvento"));
   return cancelamento;
 }
 

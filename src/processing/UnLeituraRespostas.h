@@ -62,13 +62,14 @@ ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc);
 
 // ---- Cancellation listed in a situation answer (procEventoCTe blocks of the root)
 struct CancelamentoLido {
-  std::string sProtocolo;  // detEvento/evCancCTe/nProt, never empty
-  std::string sData;       // date text of infEvento/dhEvento
+  std::string sProtocolo;  // retEventoCTe/infEvento/nProt, never empty
+  std::string sData;       // date text of retEventoCTe/infEvento/dhRegEvento
 };
 // Visits the event blocks in order; a cancellation block ("110111") ends the walk and is the
 // one read, a "110112" block ends it without one. Empty when no cancellation with a protocol
 // was met. The first block must carry eventoCTe/infEvento, later blocks without eventoCTe are
-// passed over, and a cancellation must carry detEvento/evCancCTe.
+// passed over. A cancellation block without its retEventoCTe/infEvento gives
+// detEvento/evCancCTe/nProt and eventoCTe/infEvento/dhEvento, and must carry them.
 std::optional<CancelamentoLido> LeCancelamento(const UnXml::XmlDocumento& doc);
 
 // ---- Event answer (retEventoCTe/infEvento, required)

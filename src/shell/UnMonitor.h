@@ -15,6 +15,7 @@
 #include "platform/UnXml.h"
 #include "processing/UnArquivosEmEspera.h"
 #include "processing/UnListaArquivos.h"
+#include "processing/UnRegistroImpressao.h"
 #include "shell/UnEpisodio.h"
 #include "shell/UnLog.h"
 #include "shell/UnTela.h"
@@ -108,7 +109,10 @@ class TMonitorCTe {
   void ProcessaErroCTe(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaErroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaErroEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
-  void ImprimeCTe(int32_t id);
+  // Prints an authorisation marked pending in the record, which marks it printed.
+  void ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
+  // Loads the current company's record and prints what an earlier run left pending.
+  void ImprimePendentes();
 
   // ---- Maintenance
   void DefinePastaAtualizacao(const std::string& nomeBanco, const std::string& iniServidor);
@@ -171,6 +175,7 @@ class TMonitorCTe {
   TLogAtividade Log;
   // The files that wait in the Retorno folders, with their reasons.
   UnArquivosEmEspera::TArquivosEmEspera Esperas;
+  UnRegistroImpressao::TRegistroImpressao RegistroImpressao;
 
   // Where the monitor runs from: the running executable, or an ERP folder a test chooses.
   std::string sCaminhoExecutavel;

@@ -42,9 +42,12 @@ class Tela {
   virtual void MostraEspera(size_t quantidade, int64_t iMaisAntiga) = 0;
 };
 
-// Raised to end the monitor at once; the shell ends the process with this exit code.
+// Raised to end the monitor at once; the shell ends the process with this exit code. The
+// hand-over to the updater ends it without any shutdown step (`bImediato`): the updater
+// replaces the executable, which nothing of this process may hold by then.
 struct EFimMonitor {
   int iCodigoSaida = 0;
+  bool bImediato = false;
 };
 
 }  // namespace UnTela

@@ -11,6 +11,7 @@
 
 #include "platform/UnLocalidade.h"
 #include "processing/UnFuncoesCTe.h"
+#include "processing/UnRegistroImpressao.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 #include "suporte/RespostasTeste.h"
@@ -77,6 +78,33 @@ int EscreveRespostas(InstalacaoTeste& inst, int32_t empresa, const std::string& 
   return arquivos;
 }
 
+// The documents the printing program was started on, for the authorisations (n % 4 == 1) of
+// CT-e `primeiro` to `primeiro + quantidade - 1`.
+std::multiset<std::string> ImpressoesEsperadas(const InstalacaoTeste& inst, const std::string& cnpj,
+                                               int primeiro, int quantidade) {
+  std::multiset<std::string> r;
+  for (int n = primeiro; n < primeiro + quantidade; ++n)
+    if (n % 4 == 1)
+      r.insert("ARQUIVO=" + inst.Autorizados(cnpj) + MesAtual() + "/CTe" + Chave(n) + "-procCTe.xml");
+  return r;
+}
+
+// Every start of the printing program of an installation, once at least `quantidade` wrote.
+std::multiset<std::string> Impressoes(const InstalacaoTeste& inst, size_t quantidade) {
+  const std::string registro = inst.pasta / "impressoes.txt";
+  const auto Le = [&] {
+    std::multiset<std::string> r;
+    const std::string texto = fs::exists(registro) ? LeTexto(registro) : "";
+    for (size_t i = 0, f; (f = texto.find('\n', i)) != std::string::npos; i = f + 1)
+      r.insert(texto.substr(i, f - i));
+    return r;
+  };
+  for (int i = 0; i < 300 && Le().size() < quantidade; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // and none more
+  return Le();
+}
+
 struct Estacao {
   Estacao(const InstalacaoTeste& inst, const std::string& nome) : pasta(inst.pasta / nome) {
     fs::create_directories(pasta);
@@ -93,7 +121,8 @@ struct Estacao {
     fs::create_directories(travas);
     return std::make_unique<ProcessoTeste>(
         pasta + "/monitor-cte", std::vector<std::string>{}, pasta,
-        std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}, {"FIREBIRD_LOCK", travas}});
+        std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", sessao}, {"FIREBIRD_LOCK", travas}},
+        pasta);
   }
   std::string Log() const {
     std::string tudo;
@@ -179,17 +208,21 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   }
   InstalacaoTeste inst(true);
   int arquivos = 0;
+  std::multiset<std::string> impressoes;
   for (int e = 0; e < 4; ++e) {
     const std::string cnpj = "1111111100010" + std::to_string(e);
     const int32_t empresa = inst.banco->AdicionaEmpresa(cnpj);
     fs::create_directories(inst.RetornoOK(cnpj));
     fs::create_directories(inst.Erro(cnpj));
     arquivos += EscreveRespostas(inst, empresa, cnpj, 1 + e * 40, 40);
+    impressoes.merge(ImpressoesEsperadas(inst, cnpj, 1 + e * 40, 40));
   }
   ASSERT_EQ(arquivos, 200);
   PastaTemporaria outra;
   ErpSubstituto erp(outra.Caminho(), "quelvixEmpresa.exe");
   Estacao a(inst, "estacao-a"), b(inst, "estacao-b");
+  for (const Estacao* estacao : {&a, &b})
+    InstalaUniDanfeSubstituto(estacao->pasta, inst.pasta / "impressoes.txt");
   auto pa = a.Inicia();
   auto pb = b.Inicia();
   ASSERT_TRUE(EsperaRetornoVazio(inst, 120)) << pa->Erros() << pb->Erros();
@@ -207,6 +240,8 @@ TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
   EXPECT_EQ(Ocorrencias(logs, " | OK | "), 200);
   EXPECT_EQ(Ocorrencias(logs, " | Erro | "), 0);
   EXPECT_EQ(Ocorrencias(logs, "impressão do CT-e "), 40);  // one per authorisation
+  // Each started once, by whichever workstation held its company.
+  EXPECT_EQ(Impressoes(inst, impressoes.size()), impressoes);
   EXPECT_EQ(Ocorrencias(logs, "sem arquivo"), 0);
   EXPECT_EQ(inst.banco->Inteiro("select count(*) from MOV_CTE_RET where NO_LOTE_CTE is not null "
                                 "and cd_st_recebto_cte = 103"),
@@ -267,5 +302,18 @@ TEST(Estacoes, MonitorMortoAQualquerMomentoChegaAoMesmoEstado) {
   }
   EXPECT_EQ(Arvore(interrompida), Arvore(referencia));
   EXPECT_EQ(Resultados(interrompida), Resultados(referencia));
+  // However the runs before ended, the printing program was started for every authorisation
+  // (it is marked printed only after the start) and none was printed by two runs (a print is
+  // logged only once marked, and a marked one is not printed again). No printing program runs
+  // here: one killed while starting a program can leave the embedded engine's shared memory
+  // locked for every process of the machine.
+  UnRegistroImpressao::TRegistroImpressao registro;
+  registro.Carrega(interrompida.sRaizCTe + "12345678000199/");
+  EXPECT_TRUE(registro.Pendentes().empty());
+  const std::string logs = e.Log();
+  for (int n = 1; n <= 640; n += 4) {
+    EXPECT_TRUE(registro.Conhecida(Chave(n), "1351200" + PreencheZeros(std::to_string(n), 8))) << n;
+    EXPECT_LE(Ocorrencias(logs, "CTe" + Chave(n) + "-procCTe.xml"), 1) << n;
+  }
 }
 

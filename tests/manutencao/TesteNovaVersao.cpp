@@ -113,6 +113,7 @@ class NovaVersaoTeste : public testing::Test {
       monitor->VerificaNovaVersao(*monitor->IBD_BancoDados, modo);
       return -1;
     } catch (const UnTela::EFimMonitor& fim) {
+      bFimImediato = fim.bImediato;
       return fim.iCodigoSaida;
     }
   }
@@ -133,6 +134,7 @@ class NovaVersaoTeste : public testing::Test {
   ServidorHttpTeste servidor;
   std::unique_ptr<TMonitorCTe> monitor;
   std::vector<UnProcessos::PedidoExecucao> execucoes;
+  bool bFimImediato = false;  // the last end asked skips the shutdown steps
   std::string sUpdate = inst.pasta / "Update";
   std::string sAtualizador = inst.pasta / "Update/quelvixAtualizador.exe";
   std::string sDownload = inst.pasta / "Update/oldquelvixAtualizador.exe";
@@ -156,6 +158,7 @@ TEST_F(NovaVersaoTeste, DebugMarkerSkipsEverything) {
 
 TEST_F(NovaVersaoTeste, FailedDownloadEndsTheMonitorBeforeTheColumns) {
   EXPECT_EQ(Verifica(), 1);
+  EXPECT_FALSE(bFimImediato);  // an ending after a notice goes through the shutdown steps
   ASSERT_EQ(tela.notificacoes.size(), 1u);
   EXPECT_EQ(tela.notificacoes[0].sTexto, MENSAGEM_DOWNLOAD);
   EXPECT_EQ(tela.notificacoes[0].sTitulo, "Aviso do Sistema");
@@ -245,6 +248,7 @@ TEST_F(NovaVersaoTeste, OlderOrNewerPublishedCopyHandsOverToTheUpdater) {
     tela.avisos.clear();
     PublicaMonitor(deslocamento);
     EXPECT_EQ(Verifica(), 0);
+    EXPECT_TRUE(bFimImediato);
     // The name has no "." here, so the notice names no application.
     EXPECT_EQ(tela.avisos, std::vector<std::string>{
                                "AVISO: Existe uma nova versão do aplicativo . A atualização será "

@@ -69,20 +69,37 @@ TEST(Ciclo, ArquivosDeErroContadosEMovidosParaErro) {
   EscreveArquivo(r + "000000000000003-rec.err", comNamespace);
   EscreveArquivo(r + "000000000000004-rec.err", "erro do transmissor");
   EscreveArquivo(r + "leiame.txt", comNamespace);
+  // Answers to requests named by the document's access key, in the transmitter's plain text:
+  // a CT-e's (model 57, one with the alphanumeric CNPJ) are error files, an NF-e's (55) of
+  // the same company are left alone.
+  const std::string textoTransmissor =
+      "Versão UniNFe|5.1.0.0\r\nErrorCode|2\r\nMessage|Falha na conexão com a SEFAZ\r\n";
+  const std::string cte = "35260612345678000199570010000012341000012345";
+  const std::string cteAlfanumerico = "3526061ABCD2EF000135570010000012351000012351";
+  const std::string nfe = "35260612345678000199550010000012341000012345";
+  for (const std::string& nome : {cte + "-sit.err", cte + "-pro-rec.err", cteAlfanumerico + "_01-eve.err",
+                                  nfe + "-sit.err", nfe + "-pro-rec.err", nfe + "_01-eve.err"})
+    EscreveArquivo(r + nome, textoTransmissor);
   TelaTeste tela;
   auto m = inst.Monitor(tela);
   m->ProcessaEmpresas();
-  EXPECT_EQ(m->iLotesErro, 3);          // "-pro-rec.err" is taken by the receipt member first
-  EXPECT_EQ(m->iConsultasCTeErro, 4);   // three situation errors and one event error
+  EXPECT_EQ(m->iLotesErro, 4);          // "-pro-rec.err" is taken by the receipt member first
+  EXPECT_EQ(m->iConsultasCTeErro, 6);   // four situation errors and two event errors
   EXPECT_EQ(m->iConfirmacaoErro, 3);    // -cte.err, CTe.err and env-loterps.err, once each
-  EXPECT_EQ(tela.perguntas.size(), 10u);
-  EXPECT_EQ(QuantidadeArquivos(inst.Erro(cnpj)), 10);
-  EXPECT_EQ(QuantidadeArquivos(r), 2);
+  EXPECT_EQ(tela.perguntas.size(), 13u);
+  EXPECT_EQ(QuantidadeArquivos(inst.Erro(cnpj)), 13);
+  EXPECT_TRUE(fs::exists(inst.Erro(cnpj) + cte + "-sit.err"));
+  EXPECT_TRUE(fs::exists(inst.Erro(cnpj) + cte + "-pro-rec.err"));
+  EXPECT_TRUE(fs::exists(inst.Erro(cnpj) + cteAlfanumerico + "_01-eve.err"));
+  EXPECT_EQ(QuantidadeArquivos(r), 5);
   EXPECT_TRUE(fs::exists(r + "leiame.txt"));
   EXPECT_TRUE(fs::exists(r + "000000000000004-rec.err"));
+  EXPECT_TRUE(fs::exists(r + nfe + "-sit.err"));
+  EXPECT_TRUE(fs::exists(r + nfe + "-pro-rec.err"));
+  EXPECT_TRUE(fs::exists(r + nfe + "_01-eve.err"));
   m->ProcessaEmpresas();  // what stays is met again, and stays again
-  EXPECT_EQ(m->iLotesErro, 3);
-  EXPECT_EQ(QuantidadeArquivos(r), 2);
+  EXPECT_EQ(m->iLotesErro, 4);
+  EXPECT_EQ(QuantidadeArquivos(r), 5);
 }
 
 TEST(Ciclo, ArquivoDeErroQueNaoSaiContaUmaVezPorPasso) {

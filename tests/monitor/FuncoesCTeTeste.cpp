@@ -81,6 +81,27 @@ TEST(FuncoesCTe, ArquivoCTePeloNomeOuPeloElementoRaiz) {
   EXPECT_FALSE(EhArquivoCTe(p / "comentario-aberto-rec.xml"));
 }
 
+TEST(FuncoesCTe, ArquivoCTePelaChaveDeAcessoNoNome) {
+  PastaTemporaria p;
+  // State, year and month, CNPJ, model, then series, number, emission type, code and digit.
+  const auto Chave = [](const std::string& cnpj, const std::string& modelo) {
+    return "352606" + cnpj + modelo + "0010000012341000012345";
+  };
+  for (const char* modelo : {"57", "67", "64"}) {
+    EXPECT_TRUE(EhArquivoCTe(p / (Chave("12345678000199", modelo) + "-sit.err"))) << modelo;
+    EXPECT_TRUE(EhArquivoCTe(p / (Chave("12345678000199", modelo) + "_01-eve.err"))) << modelo;
+  }
+  // Capital letters in the CNPJ's first twelve characters since the alphanumeric CNPJ.
+  EXPECT_TRUE(EhArquivoCTe(p / (Chave("1ABCD2EF000135", "57") + "-pro-rec.err")));
+  // NF-e and MDF-e answers share the folder; neither is a CT-e file.
+  EXPECT_FALSE(EhArquivoCTe(p / (Chave("12345678000199", "55") + "-sit.err")));
+  EXPECT_FALSE(EhArquivoCTe(p / (Chave("12345678000199", "58") + "-sit.err")));
+  // Letters elsewhere, small letters, or one character short: no access key.
+  EXPECT_FALSE(EhArquivoCTe(p / (Chave("1abcd2ef000135", "57") + "-sit.err")));
+  EXPECT_FALSE(EhArquivoCTe(p / (Chave("1ABCD2EF0001AB", "57") + "-sit.err")));
+  EXPECT_FALSE(EhArquivoCTe(p / (Chave("12345678000199", "57").substr(1) + "-sit.err")));
+}
+
 TEST(FuncoesCTe, CriaPastasSoSobUmaRaizQueExiste) {
   PastaTemporaria p;
   CriaPastasCTe(p / "naoexiste/", "123");

@@ -26,6 +26,11 @@ class CenarioProcessamento : public ::testing::Test {
 
   void SetUp() override {
     iEmpresa = inst.banco->AdicionaEmpresa(CNPJ);
+    CriaMonitor();
+  }
+
+  // A monitor of its own run (the one before, if any, is gone), recording program starts.
+  void CriaMonitor() {
     m = inst.Monitor(tela);
     m->Executa = [this](const UnProcessos::PedidoExecucao& pedido) {
       execucoes.push_back(pedido);

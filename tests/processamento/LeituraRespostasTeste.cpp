@@ -19,12 +19,13 @@ struct Documento {
   explicit Documento(const std::string& xml) { doc.CarregaTexto(xml); }
 };
 
+// An event block whose answer carries the protocol and registration time given.
 R::EventoSituacao Evento(const std::string& tipo, const std::string& nProt = "135120000012345",
                          const std::string& data = "2013-05-21T10:20:30-03:00") {
   R::EventoSituacao e;
   e.tpEvento = tipo;
-  e.nProtCancelado = nProt;
-  e.dhEvento = data;
+  e.nProtEvento = nProt;
+  e.dhRegEvento = data;
   return e;
 }
 
@@ -103,6 +104,22 @@ TEST(LeituraRespostas, CancelamentoEntreOsEventosDaSituacao) {
   EXPECT_FALSE(Cancelamento({Evento("310620")}));
   EXPECT_FALSE(Cancelamento({Evento("310620"), Evento("110112"), Evento("110111")}));
   EXPECT_FALSE(Cancelamento({Evento("110111", "")}));
+}
+
+TEST(LeituraRespostas, CancelamentoComProtocoloEHoraDoProprioEvento) {
+  R::EventoSituacao cancelamento = Evento("110111", "135130000054321", "2013-05-21T10:21:05-03:00");
+  cancelamento.nProtCancelado = "135120000012345";  // the authorisation it cancels
+  cancelamento.dhEvento = "2013-05-21T10:20:30-03:00";
+  auto c = Cancelamento({cancelamento});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135130000054321");
+  EXPECT_EQ(c->sData, "21.05.2013 10:21:05");
+  // Without the authority's answer only the event itself is left to read.
+  cancelamento.bComRetEvento = false;
+  c = Cancelamento({cancelamento});
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->sProtocolo, "135120000012345");
+  EXPECT_EQ(c->sData, "21.05.2013 10:20:30");
 }
 
 TEST(LeituraRespostas, BlocosDeEventoIncompletos) {

@@ -1,6 +1,8 @@
 // Processing-result files and the printing of authorised CT-e through a whole pass.
 #include "CenarioProcessamento.h"
 
+#include <filesystem>
+
 #include "platform/UnXml.h"
 #include "suporte/PastaTemporaria.h"
 
@@ -100,14 +102,20 @@ TEST_F(Protocolo, ChaveGravadaSemPrefixoNaoEEncontrada) {
   EXPECT_EQ(tela.perguntas.size(), 1u);
 }
 
-TEST_F(Protocolo, RespostaSincronaDoLeiaute400) {
-  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+// The synchronous answers of layout 4.00, one root per kind of document, with the key of
+// that kind (model 57 or 67).
+class RespostaSincrona : public Protocolo,
+                         public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
+
+TEST_P(RespostaSincrona, AutorizacaoGravadaEImpressaRejeicaoVaiParaErro) {
+  const auto& [raiz, chave] = GetParam();
+  const int32_t id1 = AdicionaCTe(chave);
   const int32_t id2 = AdicionaCTe(R::CHAVE_2);
-  const std::string autorizado = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
+  const std::string autorizado = ArquivoAutorizado(MesAtual(), chave);
   EscreveArquivo(autorizado, "<cteProc/>");
   // Named after the ERP's own identifier, not a receipt number.
-  Resposta("000000000456-pro-rec.xml", R::RetornoCTe("100", InfProtDe(R::CHAVE_1)));
-  Resposta("000000000457-pro-rec.xml", R::RetornoCTe("539", std::nullopt));
+  Resposta("000000000456-pro-rec.xml", R::RetornoCTe("100", InfProtDe(chave), raiz));
+  Resposta("000000000457-pro-rec.xml", R::RetornoCTe("539", std::nullopt, raiz));
   Passo();
   EXPECT_EQ(Coluna("CD_ST_CTE", id1), "100");
   EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id1), "135120000012345");
@@ -119,6 +127,15 @@ TEST_F(Protocolo, RespostaSincronaDoLeiaute400) {
   ASSERT_EQ(Impressoes().size(), 1u);
   EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Leiaute400, RespostaSincrona,
+    ::testing::Values(std::pair<std::string, std::string>{"retCTe", R::CHAVE_1},
+                      std::pair<std::string, std::string>{
+                          "retCTeOS", "35260612345678000199670010000012341000012345"},
+                      std::pair<std::string, std::string>{
+                          "retCTeSimp", "35260612345678000199570010000099991000099995"}),
+    [](const auto& info) { return info.param.first; });
 
 TEST_F(Protocolo, SemProtCTeParaOPassoEFicaEmRetorno) {
   AdicionaCTe(R::CHAVE_1);
@@ -200,4 +217,29 @@ TEST_F(Protocolo, ArquivoAusenteAvisaENaoImprimeMasOPassoSegue) {
   EXPECT_TRUE(ExisteArquivo(OK(PRO_2)));
   EXPECT_EQ(m->iCTeAutorizada, 2);
   EXPECT_TRUE(m->Timer1Ativo());
+}
+
+TEST_F(Protocolo, ArquivoQueNaoSaiDeRetornoEGravadoContadoEImpressoUmaVez) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const std::string autorizado = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
+  EscreveArquivo(autorizado, "<cteProc/>");
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  std::filesystem::create_directories(OK(PRO_1));  // the move cannot replace a folder
+  for (int passo = 0; passo < 3; ++passo) Passo();
+  EXPECT_TRUE(ExisteArquivo(Retorno(PRO_1)));
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_EQ(Impressoes().size(), 1u);
+  // The row changes meanwhile: the answer, recorded when first met, is not written again.
+  inst.banco->Executa(" update MOV_CTE_RET set CD_ST_CTE = 999");
+  // A later run, on this workstation or another, knows it too; the file leaves at last.
+  std::filesystem::remove(OK(PRO_1));
+  CriaMonitor();
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+  EXPECT_FALSE(ExisteArquivo(Retorno(PRO_1)));
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "999");
+  EXPECT_EQ(m->iCTeAutorizada, 0);
+  ASSERT_EQ(Impressoes().size(), 1u);
+  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
 }

@@ -19,12 +19,13 @@ R::InfProt Autorizacao(R::Texto cStat = "100", R::Texto nProt = "135120000012345
   return p;
 }
 
+// An event block whose answer carries the protocol and registration time given.
 R::EventoSituacao Evento(const std::string& tipo, const std::string& nProt = "135120000012345",
                          const std::string& data = "2013-05-21T10:20:30-03:00") {
   R::EventoSituacao e;
   e.tpEvento = tipo;
-  e.nProtCancelado = nProt;
-  e.dhEvento = data;
+  e.nProtEvento = nProt;
+  e.dhRegEvento = data;
   return e;
 }
 
@@ -64,18 +65,33 @@ TEST_F(Situacao, AutorizadaGravaAutorizacaoSemImprimir) {
   EXPECT_EQ(tela.arquivosMostrados, std::vector<std::string>{SIT_1});
 }
 
-TEST_F(Situacao, CanceladaGravaAsDuasMudancasComSuasAspas) {
+TEST_F(Situacao, CanceladaGravaProtocoloEHoraDoProprioCancelamento) {
   const int32_t id = AdicionaCTe(R::CHAVE_1);
-  Resposta(SIT_1, R::Situacao("101", Autorizacao(), {Evento("110111", "135120000077777")}));
+  // The event names the authorisation it cancels and carries the taxpayer's clock; the
+  // authority's answer beside it holds the cancellation's own protocol and registration.
+  const R::EventoSituacao cancelamento;
+  ASSERT_EQ(cancelamento.nProtCancelado, Autorizacao().nProt);
+  Resposta(SIT_1, R::Situacao("101", Autorizacao(), {cancelamento}));
   Passo();
   EXPECT_EQ(Coluna("cd_st_lote_cte", id), "101");
   EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
-  EXPECT_EQ(Coluna("NO_PROTOCOLO_CAN_CTE", id), "135120000077777");
-  EXPECT_EQ(Coluna("DH_PROCESSA_CAN_CTE", id), "2013-05-21 10:20:30.0000");
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CAN_CTE", id), "135130000054321");
+  EXPECT_EQ(Coluna("DH_PROCESSA_CAN_CTE", id), "2013-05-21 10:21:05.0000");
   EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id), "135");
   EXPECT_TRUE(ExisteArquivo(OK(SIT_1)));
   EXPECT_EQ(m->iCTeAutorizada, 1);
   EXPECT_EQ(m->iCTeCancelada, 0);
+  // The answer to the cancellation event itself records the same values.
+  inst.banco->Executa(" update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = null, "
+                      "DH_PROCESSA_CAN_CTE = null, CD_ST_CAN_CTE = null");
+  R::InfEvento evento;
+  evento.nProt = cancelamento.nProtEvento;
+  evento.dhRegEvento = cancelamento.dhRegEvento;
+  Resposta(R::NomeEvento(R::CHAVE_1), R::RetornoEvento(evento));
+  Passo();
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CAN_CTE", id), "135130000054321");
+  EXPECT_EQ(Coluna("DH_PROCESSA_CAN_CTE", id), "2013-05-21 10:21:05.0000");
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id), "135");
 }
 
 TEST_F(Situacao, DocumentoNaoAutorizadoAindaExaminaOsEventos) {

@@ -18,7 +18,8 @@ extern char** environ;
 ProcessoTeste::ProcessoTeste(const std::string& programa,
                              const std::vector<std::string>& argumentos,
                              const std::string& pastaSaida,
-                             const std::map<std::string, std::string>& ambiente) {
+                             const std::map<std::string, std::string>& ambiente,
+                             const std::string& pastaTrabalho) {
   static int contador = 0;
   const std::string sufixo = std::to_string(getpid()) + "-" + std::to_string(++contador);
   saida_ = pastaSaida + "/saida-" + sufixo + ".txt";
@@ -50,6 +51,7 @@ ProcessoTeste::ProcessoTeste(const std::string& programa,
     dup2(err, 2);
     // Nothing of the test process (the embedded engine's lock files) passes to the child.
     for (int fd = 3; fd < 1024; ++fd) close(fd);
+    if (!pastaTrabalho.empty() && chdir(pastaTrabalho.c_str()) != 0) _exit(127);
     execve(programa.c_str(), argv.data(), envp.data());
     _exit(127);
   }
@@ -105,6 +107,17 @@ ErpSubstituto::ErpSubstituto(const std::string& pasta, const std::string& nome) 
 }
 
 ErpSubstituto::~ErpSubstituto() = default;
+
+void InstalaUniDanfeSubstituto(const std::string& pasta, const std::string& registro) {
+  namespace fs = std::filesystem;
+  const std::string programa = pasta + "/c:\\unimake\\uninfe\\unidanfe.exe";
+  EscreveArquivo(programa, "#!/bin/sh\necho \"$1\" >> '" + registro + "'\n");
+  fs::permissions(programa, fs::perms::owner_all);
+  // Started from its working folder, the program's relative name is looked up there.
+  const std::string pastaTrabalho = pasta + "/c:\\unimake\\unidanfe";
+  fs::create_directories(pastaTrabalho);
+  fs::create_symlink(programa, pastaTrabalho + "/c:\\unimake\\uninfe\\unidanfe.exe");
+}
 
 int Ocorrencias(const std::string& onde, const std::string& texto) {
   int n = 0;

@@ -11,10 +11,12 @@
 class ProcessoTeste {
  public:
   // Starts `programa` with `argumentos`; standard output and error go to files in `pastaSaida`.
-  // `ambiente` entries are added to (or replace those of) this process's environment.
+  // `ambiente` entries are added to (or replace those of) this process's environment; it runs
+  // in `pastaTrabalho` when one is given.
   ProcessoTeste(const std::string& programa, const std::vector<std::string>& argumentos,
                 const std::string& pastaSaida,
-                const std::map<std::string, std::string>& ambiente = {});
+                const std::map<std::string, std::string>& ambiente = {},
+                const std::string& pastaTrabalho = "");
   ~ProcessoTeste();
   ProcessoTeste(const ProcessoTeste&) = delete;
   ProcessoTeste& operator=(const ProcessoTeste&) = delete;
@@ -44,6 +46,11 @@ class ErpSubstituto {
  private:
   std::unique_ptr<ProcessoTeste> processo_;
 };
+
+// The printing program for a monitor that runs in `pasta`: the Windows paths of UniDANFe and
+// of its working folder are plain relative names there. Each start appends the document it
+// was given ("ARQUIVO=" and the path) as one line to `registro`.
+void InstalaUniDanfeSubstituto(const std::string& pasta, const std::string& registro);
 
 // How often `texto` stands in `onde`.
 int Ocorrencias(const std::string& onde, const std::string& texto);

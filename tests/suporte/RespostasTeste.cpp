@@ -49,20 +49,22 @@ std::string ResultadoLote(const Texto& cStat, const std::optional<InfProt>& infP
          ProtCTe(infProt, "3.00") + "</retConsReciCTe>";
 }
 
-std::string RetornoCTe(const Texto& cStat, const std::optional<InfProt>& infProt) {
-  return DECLARACAO + "<retCTe" + NS + " versao=\"4.00\"><tpAmb>2</tpAmb><cUF>35</cUF>" +
+std::string RetornoCTe(const Texto& cStat, const std::optional<InfProt>& infProt,
+                       const std::string& raiz) {
+  return DECLARACAO + "<" + raiz + NS + " versao=\"4.00\"><tpAmb>2</tpAmb><cUF>35</cUF>" +
          "<verAplic>SP-CTe-2024</verAplic>" + Elemento("cStat", cStat) +
-         "<xMotivo>Autorizado o uso do CT-e</xMotivo>" + ProtCTe(infProt, "4.00") + "</retCTe>";
+         "<xMotivo>Autorizado o uso do CT-e</xMotivo>" + ProtCTe(infProt, "4.00") + "</" + raiz +
+         ">";
 }
 
 std::string Situacao(const Texto& cStat, const std::optional<InfProt>& infProt,
                      const std::vector<EventoSituacao>& eventos) {
-  std::string xml = DECLARACAO + "<retConsSitCTe" + NS + " versao=\"3.00\"><tpAmb>2</tpAmb>" +
-                    "<verAplic>SP-CTe-20-06-2012</verAplic>" + Elemento("cStat", cStat) +
+  std::string xml = DECLARACAO + "<retConsSitCTe" + NS + " versao=\"4.00\"><tpAmb>2</tpAmb>" +
+                    "<verAplic>SP-CTe-2024</verAplic>" + Elemento("cStat", cStat) +
                     "<xMotivo>Autorizado o uso do CT-e</xMotivo><cUF>35</cUF>" +
-                    ProtCTe(infProt, "3.00");
+                    ProtCTe(infProt, "4.00");
   for (const EventoSituacao& e : eventos) {
-    xml += "<procEventoCTe versao=\"3.00\">";
+    xml += "<procEventoCTe versao=\"4.00\">";
     if (e.bComEventoCTe) {
       std::string detalhe;
       if (e.tpEvento == std::optional<std::string>("110111"))
@@ -71,15 +73,20 @@ std::string Situacao(const Texto& cStat, const std::optional<InfProt>& infProt,
                   "<xJust>Erro na digitacao do valor</xJust></evCancCTe>";
       else
         detalhe = "<evRegPassagem><descEvento>Registro de Passagem</descEvento></evRegPassagem>";
-      xml += "<eventoCTe versao=\"3.00\"><infEvento Id=\"ID" + e.tpEvento.value_or("") + CHAVE_1 +
-             "01\"><cOrgao>35</cOrgao><tpAmb>2</tpAmb><CNPJ>12345678000199</CNPJ>" +
+      xml += "<eventoCTe versao=\"4.00\"><infEvento Id=\"ID" + e.tpEvento.value_or("") + CHAVE_1 +
+             "001\"><cOrgao>35</cOrgao><tpAmb>2</tpAmb><CNPJ>12345678000199</CNPJ>" +
              "<chCTe>" + CHAVE_1 + "</chCTe>" + Elemento("dhEvento", e.dhEvento) +
              Elemento("tpEvento", e.tpEvento) + "<nSeqEvento>1</nSeqEvento>" +
-             "<detEvento versaoEvento=\"3.00\">" + detalhe + "</detEvento></infEvento></eventoCTe>";
+             "<detEvento versaoEvento=\"4.00\">" + detalhe + "</detEvento></infEvento></eventoCTe>";
     }
-    xml += "<retEventoCTe versao=\"3.00\"><infEvento><tpAmb>2</tpAmb><cOrgao>35</cOrgao>"
-           "<cStat>135</cStat><xMotivo>Evento registrado e vinculado a CT-e</xMotivo>"
-           "</infEvento></retEventoCTe></procEventoCTe>";
+    if (e.bComRetEvento)
+      xml += "<retEventoCTe versao=\"4.00\"><infEvento><tpAmb>2</tpAmb>"
+             "<verAplic>SP-CTe-2024</verAplic><cOrgao>35</cOrgao><cStat>135</cStat>"
+             "<xMotivo>Evento registrado e vinculado a CT-e</xMotivo><chCTe>" + CHAVE_1 +
+             "</chCTe>" + Elemento("tpEvento", e.tpEvento) + "<nSeqEvento>1</nSeqEvento>" +
+             Elemento("dhRegEvento", e.dhRegEvento) + Elemento("nProt", e.nProtEvento) +
+             "</infEvento></retEventoCTe>";
+    xml += "</procEventoCTe>";
   }
   return xml + "</retConsSitCTe>";
 }

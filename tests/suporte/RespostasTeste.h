@@ -32,17 +32,23 @@ struct InfProt {
 };
 // retConsReciCTe with the lot status and protCTe/infProt.
 std::string ResultadoLote(const Texto& cStat, const std::optional<InfProt>& infProt);
-// retCTe of layout 4.00 (synchronous): the document's status at the root, protCTe when given.
-std::string RetornoCTe(const Texto& cStat, const std::optional<InfProt>& infProt);
+// The synchronous answer of layout 4.00 (retCTe; retCTeOS for a CT-e OS, retCTeSimp for a
+// CT-e Simplificado): the document's status at the root, protCTe when given.
+std::string RetornoCTe(const Texto& cStat, const std::optional<InfProt>& infProt,
+                       const std::string& raiz = "retCTe");
 
-// One procEventoCTe block of a situation answer.
+// One procEventoCTe block of a situation answer: the taxpayer's event and the authority's
+// answer to it.
 struct EventoSituacao {
   Texto tpEvento = "110111";
-  Texto dhEvento = "2013-05-21T10:20:30-03:00";
-  Texto nProtCancelado = "135120000012345";  // detEvento/evCancCTe/nProt for a cancellation
+  Texto dhEvento = "2013-05-21T10:20:30-03:00";      // the taxpayer's clock
+  Texto nProtCancelado = "135120000012345";          // evCancCTe/nProt: the authorisation
   bool bComEventoCTe = true;
+  bool bComRetEvento = true;
+  Texto nProtEvento = "135130000054321";             // retEventoCTe: the event's own protocol
+  Texto dhRegEvento = "2013-05-21T10:21:05-03:00";   // and its registration
 };
-// retConsSitCTe: status, protCTe (when given) and the event blocks in order.
+// retConsSitCTe of layout 4.00: status, protCTe (when given) and the event blocks in order.
 std::string Situacao(const Texto& cStat, const std::optional<InfProt>& infProt,
                      const std::vector<EventoSituacao>& eventos = {});
 

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "dialogs/win32/UnPerguntaSemEspera.h"
+#include "platform/win32/UnErroSistema.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "suporte/BancoTeste.h"
 #include "suporte/PastaTemporaria.h"
@@ -137,6 +138,10 @@ TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
   ASSERT_NE(erro, nullptr);
   const std::wstring texto = TextoCaixaMensagem(erro);
   EXPECT_NE(texto.find(L"fbclient.dll"), std::wstring::npos) << UnTextoLargo::Estreito(texto);
+  // Why, in the system's words and language, with its accents.
+  EXPECT_NE(texto.find(UnTextoLargo::Largo(UnErroSistema::DescreveErro(ERROR_MOD_NOT_FOUND))),
+            std::wstring::npos)
+      << UnTextoLargo::Estreito(texto);
   EXPECT_EQ(texto.back(), L'.');
   ConfirmaCaixaMensagem(erro);
 

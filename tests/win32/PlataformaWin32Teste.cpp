@@ -1,6 +1,6 @@
 // The Windows side of the platform: attributes instead of leading dots, the process list of
-// the system, the shell's start of programs, UTF-8 names on UTF-16 APIs and the exclusive
-// open that is the lock.
+// the system, the shell's start of programs, UTF-8 names on UTF-16 APIs, the exclusive open
+// that is the lock, and the system's error texts in the workstation's language.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,10 +10,12 @@
 
 #include "platform/UnArquivos.h"
 #include "platform/UnAreaTrabalho.h"
+#include "platform/UnBiblioteca.h"
 #include "platform/UnIni.h"
 #include "platform/UnProcessos.h"
 #include "platform/UnTrava.h"
 #include "platform/UnMascara.h"
+#include "platform/win32/UnErroSistema.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "suporte/PastaTemporaria.h"
 #include "win32/UnJanelasTeste.h"
@@ -142,4 +144,26 @@ TEST(AreaTrabalhoWin32, AtalhoNaPastaDoDesktop) {
   ASSERT_TRUE(UnArquivos::CriaPasta(pasta / "Novo Outro.lnk"));
   const std::string motivo = UnAreaTrabalho::CriaAtalho(pasta / "Novo Outro", alvo, "Outro");
   EXPECT_EQ(motivo.rfind(pasta / "Novo Outro.lnk não gravado (0x", 0), 0u) << motivo;
+}
+
+TEST(BibliotecaWin32, MotivoDaFalhaNaLinguaDaEstacao) {
+  PastaTemporaria pasta;
+  const std::string ausente = pasta / "fbclient.dll";
+  std::string erro;
+  EXPECT_EQ(UnBiblioteca::Carrega({ausente}, erro), nullptr);
+  EXPECT_EQ(erro, ausente + ": " + UnErroSistema::DescreveErro(ERROR_MOD_NOT_FOUND, ausente));
+  // A file the loader cannot take (a library of the other architecture, or none at all).
+  const std::string invalida = pasta / "gds32.dll";
+  EscreveArquivo(invalida, "MZ nada de programa");
+  EXPECT_EQ(UnBiblioteca::Carrega({invalida}, erro), nullptr);
+  EXPECT_EQ(erro, invalida + ": " + UnErroSistema::DescreveErro(ERROR_BAD_EXE_FORMAT, invalida));
+  if (PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_PORTUGUESE)
+    GTEST_SKIP() << "the workstation's language is not Portuguese";
+  // Accents whatever the ANSI code page, and the library named where the text has "%1".
+  const std::string modulo = UnErroSistema::DescreveErro(ERROR_MOD_NOT_FOUND);
+  EXPECT_NE(modulo.find("não"), std::string::npos) << modulo;
+  const std::string formato = UnErroSistema::DescreveErro(ERROR_BAD_EXE_FORMAT, "fbclient.dll");
+  EXPECT_NE(formato.find("fbclient.dll"), std::string::npos) << formato;
+  EXPECT_EQ(formato.find("%1"), std::string::npos) << formato;
+  EXPECT_NE(formato.find_first_of("\xC3"), std::string::npos) << formato;  // a letter like "ó"
 }

@@ -2,17 +2,12 @@
 
 #include <windows.h>
 
+#include "platform/win32/UnErroSistema.h"
+#include "platform/win32/UnTextoLargo.h"
+
 namespace UnBiblioteca {
 
 namespace {
-
-std::wstring ParaLargo(const std::string& texto) {
-  if (texto.empty()) return {};
-  const int iTamanho = MultiByteToWideChar(CP_UTF8, 0, texto.data(), static_cast<int>(texto.size()), nullptr, 0);
-  std::wstring sLargo(static_cast<size_t>(iTamanho), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, texto.data(), static_cast<int>(texto.size()), sLargo.data(), iTamanho);
-  return sLargo;
-}
 
 std::wstring PastaPrograma() {
   std::wstring sCaminho(MAX_PATH, L'\0');
@@ -29,18 +24,6 @@ std::wstring PastaPrograma() {
   return iBarra == std::wstring::npos ? std::wstring() : sCaminho.substr(0, iBarra + 1);
 }
 
-std::string DescreveErro(DWORD codigo) {
-  char* sTexto = nullptr;
-  const DWORD iTamanho = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, codigo,
-      0, reinterpret_cast<char*>(&sTexto), 0, nullptr);
-  std::string sMotivo = iTamanho ? std::string(sTexto, iTamanho) : "error " + std::to_string(codigo);
-  if (sTexto) LocalFree(sTexto);
-  while (!sMotivo.empty() && (sMotivo.back() == '\n' || sMotivo.back() == '\r' || sMotivo.back() == ' '))
-    sMotivo.pop_back();
-  return sMotivo;
-}
-
 }  // namespace
 
 void* Carrega(const std::vector<std::string>& nomes, std::string& erro) {
@@ -49,15 +32,15 @@ void* Carrega(const std::vector<std::string>& nomes, std::string& erro) {
   const std::wstring sPasta = PastaPrograma();
   if (!sPasta.empty()) {
     for (const std::string& sNome : nomes) {
-      const std::wstring sCompleto = sPasta + ParaLargo(sNome);
+      const std::wstring sCompleto = sPasta + UnTextoLargo::Largo(sNome);
       if (HMODULE vModulo = LoadLibraryExW(sCompleto.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
         return reinterpret_cast<void*>(vModulo);
     }
   }
   for (const std::string& sNome : nomes) {
-    if (HMODULE vModulo = LoadLibraryExW(ParaLargo(sNome).c_str(), nullptr, 0)) return reinterpret_cast<void*>(vModulo);
+    if (HMODULE vModulo = LoadLibraryExW(UnTextoLargo::Largo(sNome).c_str(), nullptr, 0)) return reinterpret_cast<void*>(vModulo);
     if (!erro.empty()) erro += "; ";
-    erro += sNome + ": " + DescreveErro(GetLastError());
+    erro += sNome + ": " + UnErroSistema::DescreveErro(GetLastError(), sNome);
   }
   return nullptr;
 }

@@ -75,7 +75,8 @@ int main() {
     }
   } catch (const UnTela::EFimMonitor& fim) {
     monitor.Encerra(fim.iCodigoSaida);
-    monitor.IBD_BancoDados.reset();  // detached: every change is on disk
+    // Detached: every change is on disk. The updater, once started, finds no process left.
+    if (!fim.bImediato) monitor.IBD_BancoDados.reset();
     // The client library's threads (the embedded engine's) must not race the process's own
     // teardown of its static objects: the process ends here without it.
     std::cout.flush();

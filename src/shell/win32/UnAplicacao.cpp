@@ -50,6 +50,7 @@ int TAplicacao::Executa(const std::function<void()>& inicio) {
   try {
     inicio();
   } catch (const UnTela::EFimMonitor& fim) {
+    if (fim.bImediato) ExitProcess(static_cast<UINT>(fim.iCodigoSaida));
     Encerra(fim.iCodigoSaida);
   }
   MSG msg;

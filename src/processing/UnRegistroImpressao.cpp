@@ -1,0 +1,102 @@
+#include "processing/UnRegistroImpressao.h"
+
+#include <limits>
+
+#include "platform/UnArquivos.h"
+#include "processing/UnFuncoesCTe.h"
+
+namespace UnRegistroImpressao {
+
+namespace {
+
+constexpr const char* NOME_ARQUIVO = "MonitorCTe-impressao.txt";
+constexpr const char* SUFIXO_TEMPORARIO = ".tmp";
+constexpr size_t TAMANHO_MAXIMO = 64u << 20;
+constexpr int64_t MS_POR_DIA = 24LL * 60 * 60 * 1000;
+constexpr char PENDENTE = 'P';
+constexpr char IMPRESSA = 'I';
+
+std::vector<std::string> Separa(const std::string& linha, char separador) {
+  std::vector<std::string> partes(1);
+  for (const char c : linha) {
+    if (c == separador)
+      partes.emplace_back();
+    else
+      partes.back() += c;
+  }
+  return partes;
+}
+
+// A run of digits within the range of the type; false otherwise.
+bool LeInteiro(const std::string& texto, int64_t maximo, int64_t& valor) {
+  if (!UnFuncoesCTe::EhNumeroDecimal(texto) || texto.size() > 18) return false;
+  valor = std::stoll(texto);
+  return valor <= maximo;
+}
+
+}  // namespace
+
+void TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
+  arquivo_ = pastaEmpresa + NOME_ARQUIVO;
+  entradas_.clear();
+  // What a run ended while writing left behind; the record itself is still the last whole one.
+  UnArquivos::ApagaArquivo(Temporario());
+  const auto conteudo = UnArquivos::LeArquivo(arquivo_, TAMANHO_MAXIMO);
+  if (!conteudo) return;
+  const int64_t esquecerAntes = Relogio() - DIAS_GUARDADOS * MS_POR_DIA;
+  for (std::string linha : Separa(*conteudo, '\n')) {
+    if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+    // state | key | protocol | id_cte | when it was marked; a damaged line is passed over.
+    const std::vector<std::string> campos = Separa(linha, '|');
+    if (campos.size() != 5 || campos[0].size() != 1 ||
+        (campos[0][0] != PENDENTE && campos[0][0] != IMPRESSA))
+      continue;
+    int64_t id = 0, marcadaEm = 0;
+    if (!LeInteiro(campos[3], std::numeric_limits<int32_t>::max(), id) ||
+        !LeInteiro(campos[4], std::numeric_limits<int64_t>::max(), marcadaEm))
+      continue;
+    Entrada entrada{campos[0][0] == IMPRESSA, static_cast<int32_t>(id), marcadaEm};
+    if (entrada.bImpressa && entrada.iMarcadaEm < esquecerAntes) continue;
+    entradas_[{campos[1], campos[2]}] = entrada;
+  }
+}
+
+bool TRegistroImpressao::Conhecida(const std::string& chave, const std::string& protocolo) const {
+  return entradas_.count({chave, protocolo}) > 0;
+}
+
+void TRegistroImpressao::MarcaPendente(const std::string& chave, const std::string& protocolo,
+                                       int32_t id) {
+  entradas_[{chave, protocolo}] = Entrada{false, id, Relogio()};
+  Grava();
+}
+
+void TRegistroImpressao::MarcaImpressa(const std::string& chave, const std::string& protocolo) {
+  Entrada& entrada = entradas_[{chave, protocolo}];
+  entrada.bImpressa = true;
+  entrada.iMarcadaEm = Relogio();
+  Grava();
+}
+
+std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
+  std::vector<AutorizacaoPendente> pendentes;
+  for (const auto& [chave, entrada] : entradas_)
+    if (!entrada.bImpressa) pendentes.push_back({chave.first, chave.second, entrada.iID_CTe});
+  return pendentes;
+}
+
+std::string TRegistroImpressao::Temporario() const { return arquivo_ + SUFIXO_TEMPORARIO; }
+
+void TRegistroImpressao::Grava() const {
+  if (arquivo_.empty()) return;
+  std::string texto;
+  for (const auto& [chave, entrada] : entradas_)
+    texto += std::string(1, entrada.bImpressa ? IMPRESSA : PENDENTE) + "|" + chave.first + "|" +
+             chave.second + "|" + std::to_string(entrada.iID_CTe) + "|" +
+             std::to_string(entrada.iMarcadaEm) + "\n";
+  if (!UnArquivos::GravaArquivo(Temporario(), texto) ||
+      !UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
+    UnArquivos::ApagaArquivo(Temporario());
+}
+
+}  // namespace UnRegistroImpressao
