@@ -41,6 +41,20 @@ void RegistraLinha() {
 
 }  // namespace
 
+HWND CriaJanelaDialogo(const wchar_t* classe, const wchar_t* titulo, DWORD estilo,
+                       DWORD estiloEstendido, int x, int y, SIZE externo, HWND dono,
+                       void* objeto, WNDPROC procedimento) {
+  WNDCLASSEXW existente{};
+  existente.cbSize = sizeof existente;
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), classe, &existente))
+    RegistraClasse(classe, DefWindowProcW);
+  HWND janela = CreateWindowExW(estiloEstendido, classe, titulo, estilo, x, y, externo.cx,
+                                externo.cy, dono, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(janela, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(objeto));
+  SetWindowLongPtrW(janela, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedimento));
+  return janela;
+}
+
 void RegistraClasse(const wchar_t* nome, WNDPROC procedimento) {
   WNDCLASSEXW c{};
   c.cbSize = sizeof c;

@@ -21,6 +21,11 @@ HICON CarregaImagem(const wchar_t* nome);
 HWND CriaConteiner(HWND pai, int x, int y, int largura, int altura, int id);
 // A window class of the dialogs' look: arrow cursor, button-face background.
 void RegistraClasse(const wchar_t* nome, WNDPROC procedimento);
+// A dialog's own window of class `classe` (registered on first use), `externo` in size at (x, y),
+// owned by `dono`; its messages go to `procedimento`, with `objeto` in its user data.
+HWND CriaJanelaDialogo(const wchar_t* classe, const wchar_t* titulo, DWORD estilo,
+                       DWORD estiloEstendido, int x, int y, SIZE externo, HWND dono,
+                       void* objeto, WNDPROC procedimento);
 // A bevel drawn as an etched line along the top of its rectangle, at its exact size.
 HWND CriaLinha(HWND pai, int x, int y, int largura, int altura, int id);
 // The outer size of a window whose client area must be `largura` x `altura`.

@@ -20,25 +20,16 @@ constexpr int LARGURA_EXTERNA = 540;
 constexpr int ALTURA_COM_CONFIRMACAO = 200, ALTURA_SIMPLES = 80;
 constexpr DWORD MS_FECHAMENTO_AUTOMATICO = 5000;
 
-void RegistraClasse() {
-  static const bool registrada =
-      (UnControles::RegistraClasse(TfrmMensagemConfirmarGenerica::CLASSE, DefWindowProcW), true);
-  (void)registrada;
-}
-
 }  // namespace
 
 TfrmMensagemConfirmarGenerica::TfrmMensagemConfirmarGenerica(HWND dono) {
-  RegistraClasse();
   const SIZE externo = UnControles::TamanhoExterno(ESTILO, ESTILO_ESTENDIDO, LARGURA_CLIENTE,
                                                    ALTURA_CLIENTE);
   // The design leaves the place open: the middle of the screen.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - LARGURA_EXTERNA) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - ALTURA_COM_CONFIRMACAO) / 2;
-  handle_ = CreateWindowExW(ESTILO_ESTENDIDO, CLASSE, L"Aviso do Sistema", ESTILO, x, y, externo.cx,
-                            externo.cy, dono, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+  handle_ = UnControles::CriaJanelaDialogo(CLASSE, L"Aviso do Sistema", ESTILO, ESTILO_ESTENDIDO, x, y,
+                                            externo, dono, this, &WndProc);
   CriaComponentes();
 }
 

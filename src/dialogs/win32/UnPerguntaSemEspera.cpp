@@ -16,25 +16,16 @@ constexpr DWORD ESTILO = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD ESTILO_ESTENDIDO = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
 constexpr int LARGURA_CLIENTE = 380, ALTURA_CLIENTE = 120;
 
-void RegistraClasse() {
-  static const bool registrada =
-      (UnControles::RegistraClasse(TfrmPerguntaSemEspera::CLASSE, DefWindowProcW), true);
-  (void)registrada;
-}
-
 }  // namespace
 
 TfrmPerguntaSemEspera::TfrmPerguntaSemEspera(HWND dono) {
-  RegistraClasse();
   const SIZE externo = UnControles::TamanhoExterno(ESTILO, ESTILO_ESTENDIDO, LARGURA_CLIENTE,
                                                    ALTURA_CLIENTE);
   // Centred on the screen, as the message box it stands for.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - externo.cx) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - externo.cy) / 2;
-  handle_ = CreateWindowExW(ESTILO_ESTENDIDO, CLASSE, L"Confirm", ESTILO, x, y, externo.cx,
-                            externo.cy, dono, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
+  handle_ = UnControles::CriaJanelaDialogo(CLASSE, L"Confirm", ESTILO, ESTILO_ESTENDIDO, x, y,
+                                            externo, dono, this, &WndProc);
   CriaComponentes();
 }
 
