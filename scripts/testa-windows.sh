@@ -58,7 +58,9 @@ echo "Windows tests under Wine ($PASTA_WINE$([ ${#EMULADOR[@]} -gt 0 ] && echo '
 APROVADOS=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$SAIDA" | tail -1)
 FALHOS=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$SAIDA" | tail -1)
 PULADOS=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$SAIDA" | tail -1)
-echo "Windows: ${APROVADOS:-0} passed, ${FALHOS:-0} failed, ${PULADOS:-0} skipped"
+# Which code ran: the 32-bit product, or the same sources built for x86-64.
+ROTULO=$([ "$PASTA_WINE" = build-win ] && echo Windows32 || echo Windows64)
+echo "$ROTULO: ${APROVADOS:-0} passed, ${FALHOS:-0} failed, ${PULADOS:-0} skipped"
 if [ "$CODIGO" -ne 0 ] || [ -z "$APROVADOS" ]; then
   echo "Windows tests failed (exit $CODIGO)" >&2
   exit 1
