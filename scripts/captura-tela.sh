@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Screenshots for the documentation: the main window (docs/janela-principal.png) and the
-# notice dialog with its acknowledgement box (docs/aviso.png), taken from the Windows program
+# Screenshots for the documentation: the main window (docs/janela-principal.png), the same
+# window while answers wait in Retorno (docs/janela-esperando.png) and the notice dialog with
+# its acknowledgement box (docs/aviso.png), taken from the Windows program
 # under Wine in a virtual desktop (where Wine draws the captions itself). Without a Firebird
 # client the program shows why it cannot connect; that notice is answered first, so the window
 # shows its counters at "0".
@@ -41,6 +42,12 @@ printf '[Database]\r\nServidor=\r\npath=%s\r\nname=ERP.FDB\r\n' "$JANELAS_DADOS"
   sleep 2
   tela \"\$(tr -d '\r' < '$ERP/principal.txt')\" '$RAIZ/docs/janela-principal.png'
   \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' sair
+  \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' espera > '$ERP/espera.txt' &
+  espera=\$!
+  for _ in \$(seq 1 100); do [ -s '$ERP/espera.txt' ] && break; sleep 0.2; done
+  sleep 2
+  tela \"\$(tr -d '\r' < '$ERP/espera.txt')\" '$RAIZ/docs/janela-esperando.png'
+  wait \$espera
   \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' aviso > '$ERP/aviso.txt' &
   aviso=\$!
   for _ in \$(seq 1 100); do [ -s '$ERP/aviso.txt' ] && break; sleep 0.2; done
@@ -48,4 +55,4 @@ printf '[Database]\r\nServidor=\r\npath=%s\r\nname=ERP.FDB\r\n' "$JANELAS_DADOS"
   tela \"\$(tr -d '\r' < '$ERP/aviso.txt')\" '$RAIZ/docs/aviso.png'
   wait \$aviso
   encerra_wine"
-echo "docs/janela-principal.png, docs/aviso.png"
+echo "docs/janela-principal.png, docs/janela-esperando.png, docs/aviso.png"

@@ -2,6 +2,8 @@
 //   fecha-erro  answers the start-up error box and prints the main window's geometry
 //   sair        chooses "&Sair" of the running monitor
 //   aviso       shows the notice with the acknowledgement box for a while, printing its geometry
+//   espera      shows the main window between passes while two answers wait, printing its
+//               geometry
 #include "shell/win32/UnPrincipal.h"
 
 #include <windows.h>
@@ -10,6 +12,8 @@
 #include <string>
 
 #include "dialogs/win32/UnMensagemConfirmarGenerica.h"
+#include "platform/UnLocalidade.h"
+#include "shell/win32/UnAplicacao.h"
 #include "win32/UnJanelasTeste.h"
 
 namespace {
@@ -58,6 +62,20 @@ int wmain(int argc, wchar_t** argv) {
     UnJanelasTeste::Espera([] { return false; }, 15000);
     return 0;
   }
-  std::fprintf(stderr, "uso: captura_tela fecha-erro | sair | aviso\n");
+  if (comando == L"espera") {
+    UnAplicacao::TAplicacao aplicacao(GetModuleHandleW(nullptr));
+    TfrmPrincipal frm(aplicacao);
+    KillTimer(frm.Handle(), TfrmPrincipal::ID_TIMER1);  // no monitor behind this window
+    frm.MostraVersao("Versão: 09/12/2026 10:42");
+    frm.MostraContadores({"12", "0", "12", "0", "12", "1", "11", "1", "2", "5", "0"});
+    // One answer broken since a quarter of an hour, one whose CT-e an ERP user holds.
+    frm.MostraEspera(2, UnLocalidade::AgoraMilissegundos() - 15 * 60 * 1000);
+    ShowWindow(frm.Handle(), SW_SHOWNORMAL);
+    UnJanelasTeste::Espera([] { return false; }, 1000);
+    ImprimeGeometria(frm.Handle());
+    UnJanelasTeste::Espera([] { return false; }, 15000);
+    return 0;
+  }
+  std::fprintf(stderr, "uso: captura_tela fecha-erro | sair | aviso | espera\n");
   return 2;
 }
