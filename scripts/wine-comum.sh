@@ -57,9 +57,11 @@ constroi_ponte_fbclient() {
   [ "$PASTA_WINE" = build-win ] || bits=64
   local fontes="$RAIZ/tests/ponte-fbclient" destino="$RAIZ/$PASTA_WINE/ponte-fbclient"
   mkdir -p "$destino"
+  # The export table, in the form Wine's tools take by its ending.
+  cp "$fontes/fbclient.exportacoes" "$destino/fbclient.spec"
   winegcc -m$bits -shared -O2 -Wall -Wextra -Werror -o "$destino/fbclient.dll" \
-    "$fontes/fbclient.spec" "$fontes/UnPonteFbclient.c" -ldl
-  winebuild -m$bits --dll --fake-module -E "$fontes/fbclient.spec" -F fbclient.dll \
+    "$destino/fbclient.spec" "$fontes/UnPonteFbclient.c" -ldl
+  winebuild -m$bits --dll --fake-module -E "$destino/fbclient.spec" -F fbclient.dll \
     -o "$RAIZ/$PASTA_WINE/fbclient.dll"
   export WINEDLLPATH="$destino"
 }
