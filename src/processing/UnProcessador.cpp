@@ -85,7 +85,7 @@ void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual, 
   const auto decisao =
       Esperas.RegistraFalha(atual, bConflito, motivo, UnArquivos::DataUltimaGravacao(atual),
                             UnLocalidade::AgoraMilissegundos());
-  const UnArquivosEmEspera::Espera& espera = Esperas.Esperas().at(atual);
+  const UnArquivosEmEspera::Espera espera = Esperas.Esperas().at(atual);  // a copy: it may leave
   if (decisao.bSepara) {
     Esperas.Remove(atual);
     InformaArquivo(atual, "separado para Erro, inalterado e com falha desde " +
