@@ -228,7 +228,8 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   ASSERT_NE(principal, nullptr);
   const HWND folha = GetDlgItem(principal, TfrmPrincipal::ID_TAB_SHEET1);
   const HWND lotesProcessados = GetDlgItem(folha, TfrmPrincipal::ID_PRIMEIRO_CONTADOR);
-  EXPECT_TRUE(Espera([&] { return TextoJanela(lotesProcessados) == L"1"; }));
+  // The first connection to a server just restarted by other suites can take a while.
+  EXPECT_TRUE(Espera([&] { return TextoJanela(lotesProcessados) == L"1"; }, 180000));
   EXPECT_TRUE(Existe(sRetorno + "OK\\" + sArquivo));
   EXPECT_FALSE(Existe(sRetorno + sArquivo));
   EXPECT_EQ(banco.Texto("select NO_LOTE_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id)),
