@@ -42,17 +42,16 @@ printf '[Database]\r\nServidor=\r\npath=%s\r\nname=ERP.FDB\r\n' "$JANELAS_DADOS"
   sleep 2
   tela \"\$(tr -d '\r' < '$ERP/principal.txt')\" '$RAIZ/docs/janela-principal.png'
   \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' sair
-  \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' espera > '$ERP/espera.txt' &
-  espera=\$!
-  for _ in \$(seq 1 100); do [ -s '$ERP/espera.txt' ] && break; sleep 0.2; done
-  sleep 2
-  tela \"\$(tr -d '\r' < '$ERP/espera.txt')\" '$RAIZ/docs/janela-esperando.png'
-  wait \$espera
-  \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' aviso > '$ERP/aviso.txt' &
-  aviso=\$!
-  for _ in \$(seq 1 100); do [ -s '$ERP/aviso.txt' ] && break; sleep 0.2; done
-  sleep 2
-  tela \"\$(tr -d '\r' < '$ERP/aviso.txt')\" '$RAIZ/docs/aviso.png'
-  wait \$aviso
+  # A window the capture program keeps open while it is photographed at the place it prints.
+  janela() {
+    \"\$WINE\" \"\${MESA[@]}\" '$PASTA/captura_tela.exe' \"\$1\" > \"$ERP/\$1.txt\" &
+    local programa=\$!
+    for _ in \$(seq 1 100); do [ -s \"$ERP/\$1.txt\" ] && break; sleep 0.2; done
+    sleep 2
+    tela \"\$(tr -d '\r' < \"$ERP/\$1.txt\")\" \"\$2\"
+    wait \$programa
+  }
+  janela espera '$RAIZ/docs/janela-esperando.png'
+  janela aviso '$RAIZ/docs/aviso.png'
   encerra_wine"
 echo "docs/janela-principal.png, docs/janela-esperando.png, docs/aviso.png"
