@@ -253,11 +253,8 @@ TEST_F(JanelaPrincipal, ReiniciarComecaOIntervaloDoTimer1DeNovo) {
   UnJanelasTeste::Espera([&] { return GetTickCount64() >= tick + 3500; });
   std::atomic<bool> bConfirmado{false};
   std::thread usuario([&] {
-    HWND caixa = nullptr;
-    UnJanelasTeste::Espera([&] {
-      return (caixa = UnJanelasTeste::JanelaDoProcesso(GetCurrentProcessId(), L"#32770",
-                                                       L"quelvix Monitor CT-e")) != nullptr;
-    });
+    const HWND caixa =
+        UnJanelasTeste::EsperaCaixaMensagem(GetCurrentProcessId(), L"quelvix Monitor CT-e");
     if (caixa) UnJanelasTeste::ConfirmaCaixaMensagem(caixa);
     bConfirmado = caixa != nullptr;
   });

@@ -134,7 +134,7 @@ TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
   EXPECT_EQ(pidAplicacao, monitor.Pid());
 
   // The client library is missing: the standard error display, captioned with the title.
-  const HWND erro = EsperaJanela(monitor.Pid(), L"#32770", L"quelvix Monitor CT-e");
+  const HWND erro = EsperaCaixaMensagem(monitor.Pid(), L"quelvix Monitor CT-e");
   ASSERT_NE(erro, nullptr);
   const std::wstring texto = TextoCaixaMensagem(erro);
   EXPECT_NE(texto.find(L"fbclient.dll"), std::wstring::npos) << UnTextoLargo::Estreito(texto);
@@ -160,7 +160,7 @@ TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
     // A second copy says so and ends; the first one goes on.
     Processo segundo(exe, UnTextoLargo::Largo(sPastaErp));
     ASSERT_TRUE(segundo.Iniciado());
-    const HWND aviso = EsperaJanela(segundo.Pid(), L"#32770", L"Aviso do sistema");
+    const HWND aviso = EsperaCaixaMensagem(segundo.Pid(), L"Aviso do sistema");
     ASSERT_NE(aviso, nullptr);
     EXPECT_EQ(TextoCaixaMensagem(aviso), L"O quelvix Monitor CT-e já está em execução");
     EXPECT_EQ(JanelaDoProcesso(segundo.Pid(), TfrmPrincipal::CLASSE), nullptr);
@@ -226,7 +226,12 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   ASSERT_TRUE(monitor.Iniciado());
   const HWND principal = EsperaJanela(monitor.Pid(), TfrmPrincipal::CLASSE, nullptr);
   ASSERT_NE(principal, nullptr);
-  const HWND folha = GetDlgItem(principal, TfrmPrincipal::ID_TAB_SHEET1);
+  // The window exists before its controls do.
+  HWND folha = nullptr;
+  ASSERT_TRUE(Espera([&] {
+    folha = GetDlgItem(principal, TfrmPrincipal::ID_TAB_SHEET1);
+    return folha && GetDlgItem(folha, TfrmPrincipal::ID_LBL_NOME_ARQUIVO);
+  }));
   const HWND lotesProcessados = GetDlgItem(folha, TfrmPrincipal::ID_PRIMEIRO_CONTADOR);
   // The first connection to a server just restarted by other suites can take a while.
   EXPECT_TRUE(Espera([&] { return TextoJanela(lotesProcessados) == L"1"; }, 180000));
@@ -235,7 +240,7 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   EXPECT_EQ(banco.Texto("select NO_LOTE_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id)),
             "123");
   // The one message of this start: self-update is off on this workstation.
-  const HWND aviso = EsperaJanela(monitor.Pid(), L"#32770", nullptr);
+  const HWND aviso = EsperaCaixaMensagem(monitor.Pid());
   ASSERT_NE(aviso, nullptr);
   EXPECT_EQ(TextoCaixaMensagem(aviso).rfind(L"O aplicativo MonitorCTe.exe não será atualizado.", 0), 0u)
       << UnTextoLargo::Estreito(TextoCaixaMensagem(aviso));

@@ -72,6 +72,15 @@ std::wstring TextoCaixaMensagem(HWND caixa) {
   return texto;
 }
 
+HWND EsperaCaixaMensagem(DWORD pid, const wchar_t* titulo) {
+  HWND caixa = nullptr;
+  const bool bMostrada = Espera([&] {
+    caixa = JanelaDoProcesso(pid, L"#32770", titulo);
+    return caixa && IsWindowVisible(caixa) && !TextoCaixaMensagem(caixa).empty();
+  });
+  return bMostrada ? caixa : nullptr;
+}
+
 void ConfirmaCaixaMensagem(HWND caixa) { PostMessageW(caixa, WM_COMMAND, IDOK, 0); }
 
 }  // namespace UnJanelasTeste

@@ -17,6 +17,9 @@ HWND JanelaDoProcesso(DWORD pid, const wchar_t* classe, const wchar_t* titulo = 
 
 // The text of a message box: its longest static text.
 std::wstring TextoCaixaMensagem(HWND caixa);
+// A message box of process `pid` once it is shown with its text: the box exists before its
+// text is set, so reading it at once can find it empty.
+HWND EsperaCaixaMensagem(DWORD pid, const wchar_t* titulo = nullptr);
 // Answers a message box with its default button, as Enter would.
 void ConfirmaCaixaMensagem(HWND caixa);
 
