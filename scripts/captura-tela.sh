@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 RAIZ=$(pwd)
 source scripts/wine-comum.sh
+entra_raiz_i386 scripts/captura-tela.sh "$@"
 escolhe_wine
 PASTA="$RAIZ/$PASTA_WINE"
 for alvo in MonitorCTe.exe captura_tela.exe; do

@@ -9,17 +9,14 @@ PACOTES=(
   googletest libgtest-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   python3 clang libclang-rt-14-dev
-  # The Windows program under Wine: the 64-bit Wine and the x86-64 cross compiler for where the
-  # 32-bit one cannot be had, Wine's tools for the test bridge fbclient.dll, qemu for kernels
-  # that run 64-bit code only; fonts, a virtual screen and screenshots.
+  # The Windows program under Wine: the 64-bit Wine and the x86-64 cross compiler for where
+  # 32-bit programs do not run, Wine's tools for the test bridge fbclient.dll (and the 32-bit C
+  # library for its 32-bit build), qemu for kernels that run 64-bit code only; fonts, a virtual
+  # screen and screenshots. The 32-bit Wine itself comes unpacked, not installed (raiz-i386.sh).
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine wine64 wine64-tools libwine-dev qemu-user
+  wine wine64 wine64-tools libwine-dev gcc-multilib qemu-user
   fonts-wine xvfb xauth x11-apps x11-utils imagemagick locales
 )
-# The 32-bit Wine the product runs under, and what the 32-bit test bridge is built and run with.
-# They come from the i386 archive, which a mirror in the middle of a sync can leave out of step
-# with the amd64 one: then the tests run on the x86-64 build and say so.
-PACOTES_32=(wine32:i386 wine32-preloader:i386 libwine-dev:i386 libfbclient2:i386 gcc-multilib)
 
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
@@ -45,11 +42,4 @@ instala() {  # attempts, packages...
 mapfile -t faltam < <(faltando "${PACOTES[@]}")
 if [ ${#faltam[@]} -gt 0 ]; then
   instala 3 "${faltam[@]}"
-fi
-mapfile -t faltam < <(faltando "${PACOTES_32[@]}")
-if [ ${#faltam[@]} -gt 0 ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-  instala 2 "${faltam[@]}" ||
-    echo "instala-dependencias: the 32-bit packages (${faltam[*]}) could not be installed;" \
-      "the Windows tests will run on the x86-64 build" >&2
 fi

@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 RAIZ=$(pwd)
 source scripts/wine-comum.sh
 
+entra_raiz_i386 scripts/testa-windows.sh "$@"
+
 echo "== Windows build (32-bit)"
 configura_windows build-win mingw-i686.cmake
 cmake --build build-win -j "$NUCLEOS"

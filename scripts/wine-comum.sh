@@ -5,14 +5,28 @@
 # 64-bit code only (ia32_emulation off), MONITOR_EMULA_I386=1 runs the 32-bit Wine through qemu
 # (emula-i386.sh), and EMULADOR holds the command every Wine run then goes through. It is not
 # the default: under the qemu-user of this Debian (7.2) the 32-bit Wine's explorer and the window
-# tests crash. Otherwise, and where no 32-bit Wine can be installed, the same sources built for
-# x86-64 (build-win64) run under the 64-bit Wine.
+# tests crash. Otherwise, and where no 32-bit Wine can be had, the same sources built for
+# x86-64 (build-win64) run under the 64-bit Wine. Without a 32-bit Wine on the machine,
+# testa-windows.sh runs under raiz-i386.sh, which lays one over /usr for the run alone.
 
 NUCLEOS=$(nproc 2>/dev/null || echo 2)
 
 configura_windows() {  # build folder, toolchain file
   cmake -S "$RAIZ" -B "$RAIZ/$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/$2" \
     -DCMAKE_BUILD_TYPE=Release -DMONITOR_SO_NUCLEO=OFF -DMONITOR_TESTES=ON >/dev/null
+}
+
+# Without a 32-bit Wine on the machine, runs the script again where one is laid over /usr for
+# it alone (raiz-i386.sh); where the i386 packages cannot be had, goes on without.
+entra_raiz_i386() {  # the script, from the checkout; its arguments
+  [ ! -x /usr/lib/wine/wine ] && [ -z "${MONITOR_RAIZ_I386:-}" ] || return 0
+  echo "== 32-bit Wine from Debian's i386 packages, for this run alone"
+  if bash "$RAIZ/scripts/raiz-i386.sh" prepara; then
+    # /usr is read-only there.
+    localidade_brasileira
+    exec bash "$RAIZ/scripts/raiz-i386.sh" executa bash "$RAIZ/$1" "${@:2}"
+  fi
+  echo "(the i386 packages could not be had)"
 }
 
 escolhe_wine() {
@@ -42,9 +56,13 @@ escolhe_wine() {
   # No Mono or Gecko: nothing here uses them, and nothing may be downloaded. No debugger
   # either: a program that crashes ends at once instead of waiting for one.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-  # Date, time and number formats of a Brazilian workstation; Wine takes them from glibc.
-  locale -a 2>/dev/null | grep -qix 'pt_BR.utf8' || localedef -i pt_BR -f UTF-8 pt_BR.UTF-8
+  localidade_brasileira
   export LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8
+}
+
+# Date, time and number formats of a Brazilian workstation; Wine takes them from glibc.
+localidade_brasileira() {
+  locale -a 2>/dev/null | grep -qix 'pt_BR.utf8' || localedef -i pt_BR -f UTF-8 pt_BR.UTF-8
 }
 
 # fbclient.dll for the tests: a Wine builtin DLL (tests/ponte-fbclient) that hands the client
