@@ -10,10 +10,15 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "dialogs/win32/UnPerguntaSemEspera.h"
+#include "platform/UnAreaTrabalho.h"
+#include "platform/win32/UnCom.h"
 #include "platform/win32/UnErroSistema.h"
 #include "platform/win32/UnTextoLargo.h"
 #include "suporte/BancoTeste.h"
@@ -97,6 +102,51 @@ std::wstring InstalaMonitor(const std::string& sPastaErp, const std::string& sDa
   const std::wstring exe = UnTextoLargo::Largo(sPastaErp) + L"\\MonitorCTe.exe";
   CopyFileW((PastaDoTeste() + L"\\MonitorCTe.exe").c_str(), exe.c_str(), FALSE);
   return exe;
+}
+
+// The recording stand-in put where the monitor starts a program; gone with the test.
+class ProgramaRegistrado {
+ public:
+  explicit ProgramaRegistrado(const std::string& caminho) : caminho_(caminho) {
+    const std::string pasta = caminho.substr(0, caminho.rfind('\\'));
+    SHCreateDirectoryExW(nullptr, UnTextoLargo::Largo(pasta).c_str(), nullptr);
+    bInstalado_ = CopyFileW((PastaDoTeste() + L"\\registra_chamada.exe").c_str(),
+                            UnTextoLargo::Largo(caminho).c_str(), FALSE) != FALSE;
+  }
+  ~ProgramaRegistrado() {
+    DeleteFileW(UnTextoLargo::Largo(caminho_).c_str());
+    DeleteFileW(UnTextoLargo::Largo(caminho_ + ".txt").c_str());
+  }
+  bool Instalado() const { return bInstalado_; }
+  // One line a start: the working folder, a tab, the command line.
+  std::vector<std::string> Chamadas() const {
+    std::vector<std::string> linhas;
+    const std::string texto = Existe(caminho_ + ".txt") ? LeTexto(caminho_ + ".txt") : "";
+    for (size_t i = 0, fim; (fim = texto.find('\n', i)) != std::string::npos; i = fim + 1)
+      linhas.push_back(texto.substr(i, fim - i));
+    return linhas;
+  }
+
+ private:
+  std::string caminho_;
+  bool bInstalado_ = false;
+};
+
+// A shortcut as the shell reads it back: "target|description".
+std::string LeAtalho(const std::string& arquivo) {
+  UnCom::GaranteCom();
+  UnCom::Ponteiro<IShellLinkW> atalho;
+  UnCom::Ponteiro<IPersistFile> persistido;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(atalho.Endereco()))) ||
+      FAILED(atalho->QueryInterface(IID_IPersistFile,
+                                    reinterpret_cast<void**>(persistido.Endereco()))) ||
+      FAILED(persistido->Load(UnTextoLargo::Largo(arquivo).c_str(), STGM_READ)))
+    return "(no shortcut)";
+  wchar_t alvo[MAX_PATH] = {}, descricao[INFOTIPSIZE] = {};
+  atalho->GetPath(alvo, MAX_PATH, nullptr, 0);
+  atalho->GetDescription(descricao, INFOTIPSIZE);
+  return UnTextoLargo::Estreito(alvo) + "|" + UnTextoLargo::Estreito(descricao);
 }
 
 bool ServidorFirebirdDisponivel() {
@@ -212,6 +262,15 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   const std::string CNPJ2 = "22222222000122";
   const int32_t id2 = banco.AdicionaCTe(banco.AdicionaEmpresa(CNPJ2), R::CHAVE_2);
   const std::string sRetorno2 = sRaizCTe + "\\" + CNPJ2 + "\\Retorno\\";
+  // Its authorised document where the transmitter files it (the key's emission month), and
+  // the printing program where carriers install it.
+  const std::string sMesEmissao = sRaizCTe + "\\" + CNPJ2 + "\\Enviado\\Autorizados\\201206";
+  SHCreateDirectoryExW(nullptr, UnTextoLargo::Largo(sMesEmissao).c_str(), nullptr);
+  const std::string sAutorizado = sMesEmissao + "\\CTe" + R::CHAVE_2 + "-procCTe.xml";
+  EscreveArquivo(sAutorizado, "<cteProc/>");
+  const ProgramaRegistrado impressao("C:\\unimake\\uninfe\\unidanfe.exe");
+  ASSERT_TRUE(impressao.Instalado());
+  SHCreateDirectoryExW(nullptr, L"C:\\unimake\\unidanfe", nullptr);
 
   // The ERP program runs beside it, so no tick ends the monitor before "&Sair".
   const std::wstring erp = UnTextoLargo::Largo(sPastaErp) + L"\\quelvixEmpresa.exe";
@@ -242,8 +301,9 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   // The one message of this start: self-update is off on this workstation.
   const HWND aviso = EsperaCaixaMensagem(monitor.Pid());
   ASSERT_NE(aviso, nullptr);
-  EXPECT_EQ(TextoCaixaMensagem(aviso).rfind(L"O aplicativo MonitorCTe.exe não será atualizado.", 0), 0u)
-      << UnTextoLargo::Estreito(TextoCaixaMensagem(aviso));
+  const std::wstring sAviso = TextoCaixaMensagem(aviso);
+  EXPECT_EQ(sAviso.rfind(L"O aplicativo MonitorCTe.exe não será atualizado.", 0), 0u)
+      << UnTextoLargo::Estreito(sAviso);
   ConfirmaCaixaMensagem(aviso);
   ASSERT_TRUE(Espera([&] { return IsWindow(aviso) == FALSE; }));
   const HWND outra = JanelaDoProcesso(monitor.Pid(), L"#32770");
@@ -254,22 +314,115 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
       JanelaDoProcesso(monitor.Pid(), UnPerguntaSemEspera::TfrmPerguntaSemEspera::CLASSE);
   ASSERT_NE(pergunta, nullptr);
   EXPECT_TRUE(Existe(sRaizCTe + "\\" + CNPJ + "\\Erro\\" + sDesconhecida));
-  // ...while the other company's answer is recorded as soon as it arrives.
+  // ...while the other company's authorisation is recorded as soon as it arrives.
   R::InfProt autorizacao2;
   autorizacao2.chCTe = R::CHAVE_2;
-  R::EscreveResposta(sRetorno2 + R::NomeSituacao(R::CHAVE_2), R::Situacao("100", autorizacao2));
-  EXPECT_TRUE(Espera([&] { return Existe(sRetorno2 + "OK\\" + R::NomeSituacao(R::CHAVE_2)); }));
+  const std::string sResultado2 = "351000012345678-pro-rec.xml";
+  R::EscreveResposta(sRetorno2 + sResultado2, R::ResultadoLote("100", autorizacao2));
+  EXPECT_TRUE(Espera([&] { return Existe(sRetorno2 + "OK\\" + sResultado2); }));
   EXPECT_EQ(banco.Texto("select CD_ST_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id2)),
             "100");
+  // Printed, hidden, on its document.
+  ASSERT_TRUE(Espera([&] { return !impressao.Chamadas().empty(); }));
+  const std::string chamada = impressao.Chamadas().front();
+  EXPECT_EQ(_stricmp(chamada.substr(0, chamada.find('\t')).c_str(), "C:\\unimake\\unidanfe"), 0)
+      << chamada;
+  EXPECT_NE(chamada.find(" ARQUIVO=\"" + sAutorizado + "\" COPIAS=1 SAIDAERROS=A CONFIGURACAO=\"" +
+                         CNPJ2 + "\""),
+            std::string::npos)
+      << chamada;
+  // The authority cancels it: recorded as it arrives too.
+  R::InfEvento cancelamento2;
+  cancelamento2.chCTe = R::CHAVE_2;
+  R::EscreveResposta(sRetorno2 + R::NomeEvento(R::CHAVE_2), R::RetornoEvento(cancelamento2));
+  EXPECT_TRUE(Espera([&] { return Existe(sRetorno2 + "OK\\" + R::NomeEvento(R::CHAVE_2)); }));
+  EXPECT_EQ(banco.Texto("select CD_ST_CAN_CTE || ' ' || NO_PROTOCOLO_CAN_CTE from MOV_CTE_RET "
+                        "where ID_CTE = " + std::to_string(id2)),
+            "135 135130000054321");
+  // Counted on the window: "CT-e Autorizados" and "CT-e Cancelados".
+  const auto Contador = [&](int i) {
+    return TextoJanela(GetDlgItem(folha, TfrmPrincipal::ID_PRIMEIRO_CONTADOR + i));
+  };
+  EXPECT_TRUE(Espera([&] { return Contador(6) == L"1" && Contador(8) == L"1"; }))
+      << UnTextoLargo::Estreito(Contador(6) + L" " + Contador(8));
   EXPECT_TRUE(IsWindow(pergunta));
   // The broken answer still waits in Retorno, and the window says so.
   EXPECT_TRUE(Existe(sRetorno + R::NomeEvento(R::CHAVE_1)));
   const HWND arquivo = GetDlgItem(folha, TfrmPrincipal::ID_LBL_NOME_ARQUIVO);
-  EXPECT_TRUE(Espera([&] { return TextoJanela(arquivo).rfind(L"1 arquivo aguardando há ", 0) == 0; }))
+  EXPECT_TRUE(
+      Espera([&] { return TextoJanela(arquivo).rfind(L"1 arquivo aguardando há ", 0) == 0; }))
       << UnTextoLargo::Estreito(TextoJanela(arquivo));
 
   PostMessageW(principal, WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
   DWORD codigo = 99;
   ASSERT_TRUE(monitor.Termina(codigo));
   EXPECT_EQ(codigo, 0u);
+  // Printed once, and no connection of the monitor left on the server.
+  EXPECT_EQ(impressao.Chamadas().size(), 1u);
+  EXPECT_TRUE(Espera([&] {
+    return banco.Inteiro("select count(*) from MON$ATTACHMENTS where MON$SYSTEM_FLAG = 0 and "
+                         "MON$ATTACHMENT_ID <> CURRENT_CONNECTION") == 0;
+  }));
+}
+
+TEST(MonitorCTe, NovaVersaoPublicadaPassaAVezAoAtualizadorComAsPastasSemBrancos) {
+  if (!ServidorFirebirdDisponivel()) {
+    if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
+    GTEST_SKIP() << "no Firebird server on 127.0.0.1";
+  }
+  // Blanks in the folders, as in "Transportes Modelo": the updater takes each as one token.
+  PastaTemporaria pasta;
+  const std::string sEmpresa = Janelas(pasta / "Transportes Modelo");
+  const std::string sPastaErp = sEmpresa + "\\Sistema ERP";
+  const std::string sDados = sEmpresa + "\\Dados\\";
+  const std::wstring exe = InstalaMonitor(sPastaErp, sDados, "127.0.0.1/3050");
+  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\fbclient.dll").c_str(),
+                        (UnTextoLargo::Largo(sPastaErp) + L"\\fbclient.dll").c_str(), FALSE));
+  BancoTeste banco("127.0.0.1/3050:" + sDados + "ERP.FDB");
+  // The installer's marker: a shortcut on the desktop, made once.
+  const std::string sMarcador = sPastaErp + "\\Exec-MonitorCTe.ini";
+  EscreveArquivo(sMarcador, "[configuracao]\r\n");
+  const std::string sAtalho = UnAreaTrabalho::PastaDesktop() + "Novo MonitorCTe.lnk";
+  DeleteFileW(UnTextoLargo::Largo(sAtalho).c_str());
+  // The shared update folder beside "Dados": the updater, and a published copy of another time.
+  const std::string sUpdate = sEmpresa + "\\Update";
+  const ProgramaRegistrado atualizador(sUpdate + "\\quelvixAtualizador.exe");
+  ASSERT_TRUE(atualizador.Instalado());
+  const std::wstring publicada = UnTextoLargo::Largo(sUpdate) + L"\\MonitorCTe.exe";
+  ASSERT_TRUE(CopyFileW(exe.c_str(), publicada.c_str(), FALSE));
+  {
+    const HANDLE arquivo = CreateFileW(publicada.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(arquivo, INVALID_HANDLE_VALUE);
+    FILETIME escrita;
+    GetSystemTimeAsFileTime(&escrita);
+    ULARGE_INTEGER antes{{escrita.dwLowDateTime, escrita.dwHighDateTime}};
+    antes.QuadPart -= 3600ull * 10000000ull;  // an hour back
+    escrita = {antes.LowPart, antes.HighPart};
+    EXPECT_TRUE(SetFileTime(arquivo, nullptr, nullptr, &escrita));
+    CloseHandle(arquivo);
+  }
+
+  Processo monitor(exe, UnTextoLargo::Largo(sPastaErp));
+  ASSERT_TRUE(monitor.Iniciado());
+  // It says so, hands over and ends at once.
+  DWORD codigo = 99;
+  ASSERT_TRUE(monitor.Termina(codigo));
+  EXPECT_EQ(codigo, 0u);
+  ASSERT_TRUE(Espera([&] { return !atualizador.Chamadas().empty(); }));
+  const auto SemBrancos = [](std::string pasta) {
+    for (size_t i = pasta.find(' '); i != std::string::npos; i = pasta.find(' ', i))
+      pasta.replace(i, 1, "\u00A7");
+    return pasta;
+  };
+  const std::string chamada = atualizador.Chamadas().front();
+  EXPECT_NE(chamada.find("@F1 @M" + SemBrancos(sUpdate) + " @E" + SemBrancos(sPastaErp) +
+                         " @AMonitorCTe.exe"),
+            std::string::npos)
+      << chamada;
+  EXPECT_EQ(atualizador.Chamadas().size(), 1u);
+  // The shortcut points at the monitor, named and described after it; the marker is used up.
+  EXPECT_EQ(LeAtalho(sAtalho), UnTextoLargo::Estreito(exe) + "|MonitorCTe");
+  EXPECT_FALSE(Existe(sMarcador));
+  DeleteFileW(UnTextoLargo::Largo(sAtalho).c_str());
 }
