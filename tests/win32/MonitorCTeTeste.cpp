@@ -149,6 +149,21 @@ std::string LeAtalho(const std::string& arquivo) {
   return UnTextoLargo::Estreito(alvo) + "|" + UnTextoLargo::Estreito(descricao);
 }
 
+// For the documentation: with QUELVIX_TESTE_CAPTURA naming a folder, the window's geometry is
+// left there and the test holds until the picture is taken (scripts/captura-tela.sh).
+void AguardaFotografia(HWND janela) {
+  const char* pasta = std::getenv("QUELVIX_TESTE_CAPTURA");
+  if (!pasta) return;
+  RECT r;
+  GetWindowRect(janela, &r);
+  EscreveArquivo(std::string(pasta) + "\\geometria.tmp",
+                 std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "+" +
+                     std::to_string(r.left) + "+" + std::to_string(r.top) + "\n");
+  MoveFileW(UnTextoLargo::Largo(std::string(pasta) + "\\geometria.tmp").c_str(),
+            UnTextoLargo::Largo(std::string(pasta) + "\\geometria.txt").c_str());
+  Espera([&] { return Existe(std::string(pasta) + "\\fotografada"); });
+}
+
 bool ServidorFirebirdDisponivel() {
   WSADATA dados;
   if (WSAStartup(MAKEWORD(2, 2), &dados) != 0) return false;
@@ -352,6 +367,7 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   EXPECT_TRUE(
       Espera([&] { return TextoJanela(arquivo).rfind(L"1 arquivo aguardando há ", 0) == 0; }))
       << UnTextoLargo::Estreito(TextoJanela(arquivo));
+  AguardaFotografia(principal);
 
   PostMessageW(principal, WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
   DWORD codigo = 99;
