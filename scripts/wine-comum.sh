@@ -17,16 +17,20 @@ configura_windows() {  # build folder, toolchain file
 }
 
 # Without a 32-bit Wine on the machine, runs the script again where one is laid over /usr for
-# it alone (raiz-i386.sh); where the i386 packages cannot be had, goes on without.
+# it alone (raiz-i386.sh).
 entra_raiz_i386() {  # the script, from the checkout; its arguments
   [ ! -x /usr/lib/wine/wine ] && [ -z "${MONITOR_RAIZ_I386:-}" ] || return 0
   echo "== 32-bit Wine from Debian's i386 packages, for this run alone"
-  if bash "$RAIZ/scripts/raiz-i386.sh" prepara; then
+  # Where no namespace can be made (a container without the right) or the kernel runs no
+  # 32-bit code, the stage goes on without it, unless qemu is to run that code.
+  if bash "$RAIZ/scripts/raiz-i386.sh" prepara &&
+    { [ "${MONITOR_EMULA_I386:-}" = 1 ] ||
+      bash "$RAIZ/scripts/raiz-i386.sh" executa /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
     # /usr is read-only there.
     localidade_brasileira
     exec bash "$RAIZ/scripts/raiz-i386.sh" executa bash "$RAIZ/$1" "${@:2}"
   fi
-  echo "(the i386 packages could not be had)"
+  echo "(the 32-bit Wine from the i386 packages cannot run here)"
 }
 
 escolhe_wine() {
