@@ -92,7 +92,7 @@ HWND EsperaJanela(DWORD pid, const wchar_t* classe, const wchar_t* titulo) {
 }
 
 // The ERP folder of a workstation: the monitor beside the ERP's initialisation file, which
-// names the server initialisation file in the "Dados" folder.
+// names the server initialisation file in the "Dados" folder. Empty when a copy failed.
 std::wstring InstalaMonitor(const std::string& sPastaErp, const std::string& sDados,
                             const std::string& sServidor) {
   EscreveArquivo(sDados + "servidor.ini",
@@ -100,7 +100,12 @@ std::wstring InstalaMonitor(const std::string& sPastaErp, const std::string& sDa
   EscreveArquivo(sPastaErp + "\\quelvixempresa.ini",
                  "[IniServidor]\r\nnomearquivo=" + sDados + "servidor.ini\r\n");
   const std::wstring exe = UnTextoLargo::Largo(sPastaErp) + L"\\MonitorCTe.exe";
-  CopyFileW((PastaDoTeste() + L"\\MonitorCTe.exe").c_str(), exe.c_str(), FALSE);
+  if (!CopyFileW((PastaDoTeste() + L"\\MonitorCTe.exe").c_str(), exe.c_str(), FALSE)) return {};
+  // With a server, the client library beside the ERP programs, as the ERP installs it.
+  if (!sServidor.empty() &&
+      !CopyFileW((PastaDoTeste() + L"\\fbclient.dll").c_str(),
+                 (UnTextoLargo::Largo(sPastaErp) + L"\\fbclient.dll").c_str(), FALSE))
+    return {};
   return exe;
 }
 
@@ -180,6 +185,16 @@ bool ServidorFirebirdDisponivel() {
 
 }  // namespace
 
+// The cases against the database skip without the server, unless the test command requires it.
+constexpr const char* SEM_SERVIDOR = "no Firebird server on 127.0.0.1";
+#define EXIGE_SERVIDOR_FIREBIRD()                                 \
+  do {                                                            \
+    if (!ServidorFirebirdDisponivel()) {                          \
+      if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << SEM_SERVIDOR; \
+      GTEST_SKIP() << SEM_SERVIDOR;                               \
+    }                                                             \
+  } while (false)
+
 TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
   PastaTemporaria pasta;
   const std::string sPastaErp = Janelas(pasta / "Sistema");
@@ -246,10 +261,7 @@ TEST(MonitorCTe, SemClienteFirebirdAbreAJanelaRecusaSegundaCopiaESaiPeloMenu) {
 }
 
 TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo) {
-  if (!ServidorFirebirdDisponivel()) {
-    if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
-    GTEST_SKIP() << "no Firebird server on 127.0.0.1";
-  }
+  EXIGE_SERVIDOR_FIREBIRD();
   namespace R = RespostasTeste;
   const std::string CNPJ = "11111111000111";
   PastaTemporaria pasta;
@@ -260,9 +272,6 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   const std::wstring exe = InstalaMonitor(sPastaErp, sDados, "127.0.0.1/3050");
   ASSERT_TRUE(Existe(UnTextoLargo::Estreito(exe)));
   EscreveArquivo(sPastaErp + "\\DebugarDelphi.tmp", "");  // no self-update
-  // The client library beside the ERP programs, as the ERP installs it.
-  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\fbclient.dll").c_str(),
-                        (UnTextoLargo::Largo(sPastaErp) + L"\\fbclient.dll").c_str(), FALSE));
   BancoTeste banco("127.0.0.1/3050:" + sDados + "ERP.FDB");
   banco.DefineRaizCTe(sRaizCTe);
   const int32_t id = banco.AdicionaCTe(banco.AdicionaEmpresa(CNPJ), R::CHAVE_1);
@@ -382,18 +391,14 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
 }
 
 TEST(MonitorCTe, NovaVersaoPublicadaPassaAVezAoAtualizadorComAsPastasSemBrancos) {
-  if (!ServidorFirebirdDisponivel()) {
-    if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
-    GTEST_SKIP() << "no Firebird server on 127.0.0.1";
-  }
+  EXIGE_SERVIDOR_FIREBIRD();
   // Blanks in the folders, as in "Transportes Modelo": the updater takes each as one token.
   PastaTemporaria pasta;
   const std::string sEmpresa = Janelas(pasta / "Transportes Modelo");
   const std::string sPastaErp = sEmpresa + "\\Sistema ERP";
   const std::string sDados = sEmpresa + "\\Dados\\";
   const std::wstring exe = InstalaMonitor(sPastaErp, sDados, "127.0.0.1/3050");
-  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\fbclient.dll").c_str(),
-                        (UnTextoLargo::Largo(sPastaErp) + L"\\fbclient.dll").c_str(), FALSE));
+  ASSERT_TRUE(Existe(UnTextoLargo::Estreito(exe)));
   BancoTeste banco("127.0.0.1/3050:" + sDados + "ERP.FDB");
   // The installer's marker: a shortcut on the desktop, made once.
   const std::string sMarcador = sPastaErp + "\\Exec-MonitorCTe.ini";
