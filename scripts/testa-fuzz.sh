@@ -12,7 +12,7 @@ CONSTRUCAO="$RAIZ/build-fuzz"
 
 echo "== Fuzz build (clang, address + undefined)"
 CC=clang CXX=clang++ cmake -S . -B "$CONSTRUCAO" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMONITOR_FUZZ=ON -DMONITOR_SO_NUCLEO=ON -DMONITOR_TESTES=OFF >/dev/null
+  -DMONITOR_FUZZ=ON -DMONITOR_AVISOS_ERRO=ON -DMONITOR_SO_NUCLEO=ON -DMONITOR_TESTES=OFF >/dev/null
 cmake --build "$CONSTRUCAO" -j "$NUCLEOS"
 
 ALVOS=${FUZZ_ALVOS:-"leitura_lote leitura_protocolo leitura_situacao leitura_evento conteudo_cte mascara ini texto_data numero_decimal"}

@@ -9,7 +9,7 @@ NUCLEOS=$(nproc 2>/dev/null || echo 2)
 CONSTRUCAO="$RAIZ/build-asan"
 
 echo "== Sanitizer build (address + undefined)"
-cmake -S . -B "$CONSTRUCAO" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMONITOR_SANITIZADORES=ON \
+cmake -S . -B "$CONSTRUCAO" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMONITOR_SANITIZADORES=ON -DMONITOR_AVISOS_ERRO=ON \
   -DMONITOR_BENCH=OFF >/dev/null
 cmake --build "$CONSTRUCAO" -j "$NUCLEOS"
 

@@ -9,12 +9,12 @@ NUCLEOS=$(nproc 2>/dev/null || echo 2)
 bash scripts/instala-dependencias.sh
 
 echo "== Linux build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMONITOR_AVISOS_ERRO=ON
 cmake --build build -j "$NUCLEOS"
 
 echo "== Windows cross build"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DMONITOR_SO_NUCLEO=ON -DMONITOR_TESTES=OFF
+  -DCMAKE_BUILD_TYPE=Release -DMONITOR_SO_NUCLEO=ON -DMONITOR_TESTES=OFF -DMONITOR_AVISOS_ERRO=ON
 cmake --build build-win -j "$NUCLEOS"
 
 echo "== Firebird server on 127.0.0.1"

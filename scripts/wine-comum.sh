@@ -13,7 +13,7 @@ NUCLEOS=$(nproc 2>/dev/null || echo 2)
 
 configura_windows() {  # build folder, toolchain file
   cmake -S "$RAIZ" -B "$RAIZ/$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/$2" \
-    -DCMAKE_BUILD_TYPE=Release -DMONITOR_SO_NUCLEO=OFF -DMONITOR_TESTES=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DMONITOR_SO_NUCLEO=OFF -DMONITOR_TESTES=ON -DMONITOR_AVISOS_ERRO=ON >/dev/null
 }
 
 # Without a 32-bit Wine on the machine, runs the script again where one is laid over /usr for
