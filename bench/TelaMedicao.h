@@ -20,7 +20,8 @@ class TelaMedicao : public UnTela::Tela {
     if (!mensagem.empty()) ++iCiclosParados;
   }
   void MostraSituacaoArquivo(const std::string&) override {}
-  void MostraEspera(size_t, int64_t) override {}
+  void MostraEspera(size_t, int64_t, const std::string&) override {}
+  void MostraAlerta(const std::string&) override {}
 
   long iContadores = 0, iPerguntas = 0, iNotificacoes = 0, iCiclosParados = 0;
 };

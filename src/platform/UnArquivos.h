@@ -26,7 +26,8 @@ bool ApagaArquivo(const std::string& caminho);
 std::optional<int64_t> DataUltimaGravacao(const std::string& caminho);
 // Reads at most `maximo` bytes from the start of the file; empty when it cannot be read.
 std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo);
-// Writes (creating or truncating) a file; false on failure.
+// Writes (creating or truncating) a file and has it on the disk before returning, so a rename
+// that follows never leaves an empty file after a power cut; false on failure.
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo);
 // Appends to a file, creating it when missing; false on failure. Others may append to the
 // same file at the same time: each call's content lands whole at the end.

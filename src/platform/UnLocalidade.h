@@ -12,7 +12,10 @@ struct DataHora {
 std::string SeparadorMilhar();
 DataHora HoraLocal(int64_t milissegundosUtc);
 DataHora Agora();
-int64_t AgoraMilissegundos();  // UTC
+int64_t AgoraMilissegundos();  // UTC: the time of day, for what is shown and logged
+// A clock that never steps (the time of day set back or forward, a machine resumed): every
+// duration the monitor waits out is measured on it. Its zero is of no meaning.
+int64_t MonotonicoMilissegundos();
 // Short date, and when the time is not 00:00:00 a blank and the long time.
 std::string FormataDataHoraPadrao(const DataHora& d);
 

@@ -18,7 +18,14 @@ inline std::string SemBrancosEmVolta(const std::string& texto) {
 
 class EXmlErro : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit EXmlErro(const std::string& mensagem, bool bMalFormado = false)
+      : std::runtime_error(mensagem), bMalFormado_(bMalFormado) {}
+  // The bytes are not well-formed XML (an empty file too): the file is broken, not the reader.
+  // Otherwise the file could not be read, an element is missing or the reader lacked memory.
+  bool MalFormado() const { return bMalFormado_; }
+
+ private:
+  bool bMalFormado_;
 };
 
 class XmlElemento {

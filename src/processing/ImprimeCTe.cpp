@@ -1,6 +1,9 @@
 // Printing of an authorised CT-e: UniDANFe is started, hidden, on the document's file that
 // the transmitter keeps in a month folder under Enviado/Autorizados. The company's record of
-// authorisations to print makes each one printed once, whenever the run ends.
+// authorisations to print makes each one printed once, whenever the run ends: it is marked
+// printed only once the program started on the document. A document the transmitter writes
+// after its answer is waited for; one still missing after ten minutes is told, one missing for
+// a day is given up.
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "processing/UnComandosSql.h"
@@ -8,6 +11,10 @@
 #include "shell/UnMonitor.h"
 
 namespace {
+
+constexpr int64_t AVISO_AUSENTE_MS = 10LL * 60 * 1000;
+constexpr int64_t DESISTENCIA_MS = 24LL * 60 * 60 * 1000;
+constexpr const char* UNIDANFE = "c:\\unimake\\uninfe\\unidanfe.exe";
 
 std::string RetornaMesAtual() {
   const UnLocalidade::DataHora hoje = UnLocalidade::Agora();
@@ -43,21 +50,54 @@ void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& aut
     arquivo = mesEmissao.empty() ? std::string() : caminhoNoMes(mesEmissao);
   }
   if (arquivo.empty() || !UnArquivos::ExisteArquivo(arquivo)) {
-    Log.Registra("impressão do CT-e " + std::to_string(id) + " sem arquivo: " + noMesAtual);
-    RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
-    tela.MostraNotificacao("O arquivo de CTe \"" + noMesAtual + "\" não foi encontrado.\r\n" +
-                               "Não pode imprimir o CTe.",
-                           "Atenção", UnTela::ICONE_EXCLAMACAO);
+    AguardaDocumento(autorizacao, noMesAtual);
     return;
   }
   const std::string cnpj = qryPesquisa->FieldAsString("no_cnpj_cpf");
   const std::string parametros = " ARQUIVO=\"" + arquivo + "\" COPIAS=" + std::to_string(1) +
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
-  Executa({"open", "c:\\unimake\\uninfe\\unidanfe.exe", parametros, "c:\\unimake\\unidanfe", true});
+  if (!Executa({"open", UNIDANFE, parametros, "c:\\unimake\\unidanfe", true})) {
+    // Not installed on this workstation, or moved: it stays pending, told once until a start
+    // succeeds again.
+    if (episodioImpressao_.Ocorre()) {
+      const std::string texto = std::string("Não foi possível iniciar o programa de impressão ") +
+                                UNIDANFE + " para o CT-e " + std::to_string(id) +
+                                ". A impressão será tentada de novo a cada passo.";
+      Log.Registra(texto);
+      tela.MostraAlerta(texto);
+    }
+    return;
+  }
+  if (const int iVezes = episodioImpressao_.Termina())
+    Log.Registra("programa de impressão iniciado de novo após " + std::to_string(iVezes) +
+                 " falhas");
   // Recorded right after the start: a run that ends in between prints it again at its next
   // pass, since a second copy is better than none.
   RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
+}
+
+void TMonitorCTe::AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
+                                   const std::string& esperado) {
+  const std::string& chave = autorizacao.sChave;
+  const std::string& protocolo = autorizacao.sProtocolo;
+  const int64_t agora = Monotonico();
+  const int64_t ausente = agora - RegistroImpressao.AusenteDesde(chave, protocolo, agora);
+  const std::string cte = "CT-e " + std::to_string(autorizacao.iID_CTe);
+  // A day on this run's clock, or a week since it was recorded for runs that end every night.
+  if (ausente >= DESISTENCIA_MS ||
+      RegistroImpressao.PendenteHaMais(chave, protocolo, UnRegistroImpressao::DIAS_GUARDADOS)) {
+    RegistroImpressao.MarcaDesistida(chave, protocolo);
+    Log.Registra("impressão do " + cte + " abandonada: o arquivo " + esperado +
+                 " não apareceu");
+    return;
+  }
+  if (ausente >= AVISO_AUSENTE_MS && RegistroImpressao.AvisaAusencia(chave, protocolo)) {
+    const std::string texto = "O arquivo de CTe \"" + esperado + "\" não foi encontrado.\r\n" +
+                              "Não pode imprimir o CTe.";
+    Log.Registra("impressão do " + cte + " aguardando o arquivo: " + esperado);
+    tela.MostraAlerta(texto);
+  }
 }
 
 void TMonitorCTe::ImprimePendentes() {

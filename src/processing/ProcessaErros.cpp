@@ -1,6 +1,5 @@
 // Error files of the transmitter: counted, moved to "Erro" and offered for viewing.
 // Their content is never read.
-#include "platform/UnArquivos.h"
 #include "processing/UnFuncoesCTe.h"
 #include "shell/UnMonitor.h"
 
@@ -13,15 +12,8 @@ void ProcessaArquivosErro(TMonitorCTe& m, TFileListBox& lista, const std::string
                      [&](const std::string& atual, const std::string& nome) {
     m.tela.ProcessaMensagens();
     if (!UnFuncoesCTe::EhArquivoCTe(atual)) return;
-    ++contador;
     m.MostraArquivo(nome);
-    const std::string destino =
-        UnFuncoesCTe::RetornaPastaCTe(5, m.it_sPastaRaizCTe, m.it_sCNPJEmpresa) + nome;
-    if (UnArquivos::MoveArquivoSubstituindo(atual, destino)) {
-      m.RegistraArquivo(atual, "Erro", 0);
-      lista.Remove(nome);
-    }
-    m.MostraArquivoErro(destino);
+    m.MoveParaErro(lista, atual, {&contador}, true, false);
   });
 }
 

@@ -1,5 +1,6 @@
-// Event answers: the cancellation of a CT-e. Other events are not recorded and their answers
-// stay in Retorno.
+// Event answers: the cancellation of a CT-e is recorded. The ERP has no column for any other
+// event (delivery proofs, correction letters, ...): a registered one goes to Retorno\OK with a
+// line in the activity log, a refused one to Erro with the question, so somebody hears of it.
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnLeituraRespostas.h"
@@ -23,9 +24,17 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
     if (it_iID_CTe == 0) {
       MoveErro(lista, atual, nullptr);
+    } else if (evento.sTipo != UnLeituraRespostas::EVENTO_CANCELAMENTO) {
+      if (UnLeituraRespostas::EhEventoRegistrado(evento.sStatus))
+        MoveSucesso(lista, atual, 12,
+                    "OK | evento " + evento.sTipo + " " +
+                        UnLeituraRespostas::DescricaoEvento(evento) + " registrado, " + chave +
+                        ", protocolo " + evento.sProtocolo);
+      else
+        MoveErro(lista, atual, &iCTeErro);
     } else if (evento.sProtocolo.empty()) {
       MoveErro(lista, atual, &iCTeErro, false);
-    } else if (evento.sTipo == UnLeituraRespostas::EVENTO_CANCELAMENTO) {
+    } else {
       ExecutaAlteracao(UnComandosSql::MontaGravaCancelamentoEvento(evento, it_iID_CTe));
       if (evento.sStatus == "135") {
         MoveSucesso(lista, atual, 12);

@@ -23,7 +23,7 @@ void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lis
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
     if (it_iID_CTe != 0) {
       GravaNumeroLote(it_iID_CTe, UnLeituraRespostas::ConverteNumeroLote(lote));
-      ProcessaRecibo(doc, lista, pasta, lote);
+      TentaRecibo(doc, lista, pasta, lote);
       MoveSucesso(lista, atual, 12);
       ++iLotesProcessados;
     } else {
@@ -34,6 +34,31 @@ void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lis
       MoveErro(lista, atual, &iLotesErro);
     }
   });
+  // Receipts that could not be taken with their lot file are tried on their own.
+  for (auto i = recibosPendentes_.begin(); i != recibosPendentes_.end();) {
+    const auto [caminho, pendente] = *i++;
+    if (caminho.rfind(lista.Directory, 0) != 0) continue;  // another company's
+    it_iID_CTe = pendente.first;
+    TentaRecibo(doc, lista, pasta, pendente.second);
+  }
+}
+
+void TMonitorCTe::TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                              const std::string& pasta, const std::string& lote) {
+  const std::string caminho = RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa) +
+                              UnLeituraRespostas::RetornaNomeRecibo(lote);
+  try {
+    ProcessaRecibo(doc, lista, pasta, lote);
+    recibosPendentes_.erase(caminho);
+    EncerraEspera(caminho, "gravado");
+  } catch (const std::exception& erro) {
+    // The receipt waits (and is set aside) by itself; the lot file goes on to its own end.
+    TrataFalhaArquivo(lista, caminho, erro, nullptr);
+    if (UnArquivos::ExisteArquivo(caminho))
+      recibosPendentes_[caminho] = {it_iID_CTe, lote};
+    else
+      recibosPendentes_.erase(caminho);
+  }
 }
 
 void TMonitorCTe::GravaNumeroLote(int32_t id, int32_t lote) {

@@ -1,6 +1,8 @@
 // Processing-result files: the authorisation (or rejection) of a CT-e. Both the answer to a
 // receipt query (retConsReciCTe) and the synchronous answer of layout 4.00 (retCTe) carry the
 // status at the root and the document's protocol in protCTe/infProt.
+#include <stdexcept>
+
 #include "platform/UnArquivos.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
@@ -35,7 +37,14 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
       } else {
         ExecutaAlteracao(UnComandosSql::MontaGravaProtocolo(statusLote, protocolo, it_iID_CTe));
         if (protocolo.sStatus == "100") {
-          RegistroImpressao.MarcaPendente(autorizacao.sChave, autorizacao.sProtocolo, it_iID_CTe);
+          // Without the record its print could be lost or doubled: the answer, recorded, stays
+          // in Retorno until the record can be read and written again.
+          if (!RegistroImpressao.MarcaPendente(autorizacao.sChave, autorizacao.sProtocolo,
+                                               it_iID_CTe))
+            throw std::runtime_error(
+                "Registro de impressão ilegível ou sem gravação: " +
+                UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) +
+                UnRegistroImpressao::NOME_ARQUIVO);
           MoveSucesso(lista, atual, 12);
           ++iCTeAutorizada;
           ImprimeCTe(autorizacao);

@@ -69,9 +69,19 @@ bool Contem(const std::vector<long>& codigos, const long (&lista)[N]) {
   });
 }
 
+// Codes whose message carries text of the ERP's own (an exception raised by a trigger), which
+// may quote anything, values read from an answer included.
+constexpr long TEXTO_DO_ERP[] = {
+    335544517,  // isc_except
+    335545016,  // isc_except2
+};
+
 // The texts by which the cycle has always recognised a lost connection; kept for client
-// libraries that report them without a network code.
-bool TemTextoDeConexao(const std::string& mensagem) {
+// libraries that report them without a network code. Looked for only when no code decided,
+// and only in a message that is the engine's or the client's own.
+bool TemTextoDeConexao(const UnFirebird::EIBError& erro) {
+  if (Contem(erro.Codigos(), TEXTO_DO_ERP)) return false;
+  const std::string mensagem = erro.what();
   for (const char* texto : {"Unable to complete network request to host", "Error reading data",
                             "unprepared dynamic SQL"})
     if (mensagem.find(texto) != std::string::npos) return true;
@@ -83,17 +93,16 @@ bool TemTextoDeConexao(const std::string& mensagem) {
 ClasseErro ClassificaErro(const std::exception& erro) {
   if (const auto* banco = dynamic_cast<const UnFirebird::EIBError*>(&erro)) {
     const std::vector<long>& codigos = banco->Codigos();
-    if (Contem(codigos, CONEXAO) || TemTextoDeConexao(banco->what()))
-      return ClasseErro::ConexaoPerdida;
+    if (Contem(codigos, CONEXAO)) return ClasseErro::ConexaoPerdida;
     if (Contem(codigos, CONFLITO)) return ClasseErro::ConflitoLinha;
-    if (Contem(codigos, VALOR)) return ClasseErro::FalhaArquivo;
-    return ClasseErro::Passo;
+    if (Contem(codigos, VALOR)) return ClasseErro::Recusa;
+    if (TemTextoDeConexao(*banco)) return ClasseErro::ConexaoPerdida;
+    return ClasseErro::Indefinida;
   }
-  if (TemTextoDeConexao(erro.what())) return ClasseErro::ConexaoPerdida;
-  if (dynamic_cast<const UnXml::EXmlErro*>(&erro) ||
-      dynamic_cast<const UnFuncoesCTe::EValorInvalido*>(&erro))
-    return ClasseErro::FalhaArquivo;
-  return ClasseErro::Passo;
+  if (const auto* xml = dynamic_cast<const UnXml::EXmlErro*>(&erro))
+    return xml->MalFormado() ? ClasseErro::Quebrado : ClasseErro::Recusa;
+  if (dynamic_cast<const UnFuncoesCTe::EValorInvalido*>(&erro)) return ClasseErro::Recusa;
+  return ClasseErro::Indefinida;
 }
 
 }  // namespace UnClassesErro

@@ -8,8 +8,10 @@ namespace UnClassesErro {
 enum class ClasseErro {
   ConexaoPerdida,  // the database is out of reach: notice and end
   ConflitoLinha,   // another user holds the row: that file waits for a later pass
-  FalhaArquivo,    // the file itself (unreadable, incomplete, malformed, a value refused)
-  Passo,           // anything else: the pass cannot run at all
+  Quebrado,        // the file is not well-formed XML: set aside once it stops changing
+  Recusa,          // the database or the program cannot take the file today (a value or row
+                   // refused, an element missing, a file that cannot be read): it waits
+  Indefinida,      // no class names it: whether the database still answers decides
 };
 
 ClasseErro ClassificaErro(const std::exception& erro);

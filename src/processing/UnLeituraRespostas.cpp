@@ -135,7 +135,31 @@ EventoLido LeEvento(const UnXml::XmlDocumento& doc) {
   evento.sStatus = infEvento.TextoFilho("cStat");
   evento.sProtocolo = infEvento.TextoFilho("nProt");
   evento.sTipo = infEvento.TextoFilho("tpEvento");
+  evento.sDescricao = infEvento.TextoFilho("xEvento");
+  evento.sMotivo = infEvento.TextoFilho("xMotivo");
   return evento;
 }
+
+std::string DescricaoEvento(const EventoLido& evento) {
+  if (!evento.sDescricao.empty()) return evento.sDescricao;
+  static const std::pair<const char*, const char*> NOMES[] = {
+      {"110110", "Carta de Correção"},
+      {"110111", "Cancelamento"},
+      {"110113", "EPEC"},
+      {"110160", "Registro Multimodal"},
+      {"110170", "Informações da GTV"},
+      {"110180", "Comprovante de Entrega"},
+      {"110181", "Cancelamento do Comprovante de Entrega"},
+      {"110190", "Insucesso na Entrega"},
+      {"110191", "Cancelamento do Insucesso na Entrega"},
+      {"610110", "Prestação do Serviço em Desacordo"},
+      {"610111", "Cancelamento da Prestação do Serviço em Desacordo"},
+  };
+  for (const auto& [tipo, nome] : NOMES)
+    if (evento.sTipo == tipo) return nome;
+  return "";
+}
+
+bool EhEventoRegistrado(const std::string& status) { return status == "135" || status == "136"; }
 
 }  // namespace UnLeituraRespostas

@@ -79,8 +79,14 @@ struct EventoLido {
   std::string sStatus;           // cStat
   std::string sProtocolo;        // nProt
   std::string sTipo;             // tpEvento
+  std::string sDescricao;        // xEvento
+  std::string sMotivo;           // xMotivo
 };
 EventoLido LeEvento(const UnXml::XmlDocumento& doc);
+// The event's name: its xEvento, else the name of its type; empty for an unknown type.
+std::string DescricaoEvento(const EventoLido& evento);
+// Registered events carry one of these statuses.
+bool EhEventoRegistrado(const std::string& status);
 
 inline constexpr const char* EVENTO_CANCELAMENTO = "110111";
 

@@ -54,56 +54,100 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
                                    const std::string& mascara, int32_t* contadorErro,
                                    const TrataArquivo& trata) {
   IniciaProcessador(lista, pasta, mascara);
-  Esperas.EsqueceAusentes(SemSeparadorFinal(pasta) + UnArquivos::SEPARADOR,
-                          [](const std::string& c) { return UnArquivos::ExisteArquivo(c); });
+  const std::string prefixo = SemSeparadorFinal(pasta) + UnArquivos::SEPARADOR;
+  const auto existe = [](const std::string& c) { return UnArquivos::ExisteArquivo(c); };
+  Esperas.EsqueceAusentes(prefixo, existe);
+  Mantidos.EsqueceAusentes(prefixo, existe);
   while (SelecionaProximo(lista)) {
     const std::string atual = lista.FileName();
     const std::string nome = lista.NomeSelecionado();
+    // Handled already, its move failed: only the move is tried again.
+    if (const auto codigo = Esperas.Movimento(atual)) {
+      TentaMovimento(lista, atual, *codigo);
+      continue;
+    }
+    // Left in place and unchanged since: nothing in it could lead elsewhere now.
+    if (Mantidos.Inalterado(atual, UnArquivos::DataUltimaGravacao(atual))) continue;
     try {
       trata(atual, nome);
       EncerraEspera(atual, "gravado");
-      // A file the processor leaves in place (not an answer of the monitor's, a move that
-      // failed) is told once, not at every pass.
-      if (UnArquivos::ExisteArquivo(atual) && sArquivosMantidos.insert(atual).second)
+      // A file the processor leaves in place (not an answer of the monitor's) is told once,
+      // and read again only once it changes.
+      if (UnArquivos::ExisteArquivo(atual) && !Esperas.Movimento(atual) &&
+          Mantidos.Registra(atual, UnArquivos::DataUltimaGravacao(atual)))
         RegistraArquivo(atual, "mantido", 0);
     } catch (const std::exception& erro) {
-      const UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
-      if (classe != UnClassesErro::ClasseErro::ConflitoLinha &&
-          classe != UnClassesErro::ClasseErro::FalhaArquivo)
-        throw;
-      AguardaArquivo(lista, atual, classe == UnClassesErro::ClasseErro::ConflitoLinha,
-                     erro.what(), contadorErro);
+      TrataFalhaArquivo(lista, atual, erro, contadorErro);
     }
     MostraArquivo("");
   }
 }
 
-void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual, bool bConflito,
+bool TMonitorCTe::BancoResponde() {
+  try {
+    UnFirebird::TIBQuery consulta(BancoDados());
+    consulta.SQL = "select 1 from rdb$database";
+    consulta.Open();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void TMonitorCTe::TrataFalhaArquivo(TFileListBox& lista, const std::string& atual,
+                                    const std::exception& erro, int32_t* contadorErro) {
+  using UnArquivosEmEspera::Motivo;
+  using UnClassesErro::ClasseErro;
+  ClasseErro classe = UnClassesErro::ClassificaErro(erro);
+  // An error no class names is the file's while the database still answers.
+  if (classe == ClasseErro::Indefinida)
+    classe = BancoResponde() ? ClasseErro::Recusa : ClasseErro::ConexaoPerdida;
+  if (classe == ClasseErro::ConexaoPerdida) throw;
+  const Motivo motivo =
+      classe == ClasseErro::ConflitoLinha                           ? Motivo::Conflito
+      : classe == ClasseErro::Quebrado                              ? Motivo::Quebrado
+      : dynamic_cast<const UnFirebird::EIBError*>(&erro) != nullptr ? Motivo::RecusaBanco
+                                                                    : Motivo::FalhaLeitura;
+  AguardaArquivo(lista, atual, motivo, erro.what(), contadorErro);
+}
+
+void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual,
+                                 UnArquivosEmEspera::Motivo motivoFalha,
                                  const std::string& detalhe, int32_t* contadorErro) {
   using UnArquivosEmEspera::TextoMotivo;
   const std::string motivo = NumaLinha(detalhe);
-  const auto decisao =
-      Esperas.RegistraFalha(atual, bConflito, motivo, UnArquivos::DataUltimaGravacao(atual),
-                            UnLocalidade::AgoraMilissegundos());
+  const auto decisao = Esperas.RegistraFalha(
+      atual, motivoFalha, motivo, UnArquivos::DataUltimaGravacao(atual),
+      Monotonico(), Hora());
   const UnArquivosEmEspera::Espera espera = Esperas.Esperas().at(atual);  // a copy: it may leave
   if (decisao.bSepara) {
-    Esperas.Remove(atual);
-    InformaArquivo(atual, "separado para Erro, inalterado e com falha desde " +
-                              Desde(espera.iDesde) + ": " + motivo);
-    MoveErro(lista, atual, contadorErro);
+    // Counted once it is in Erro; a move that fails is told once and tried at every pass.
+    if (MoveParaErro(lista, atual, {&iConfirmacaoErro, contadorErro}, true, true)) {
+      Esperas.Remove(atual);
+      InformaArquivo(atual, "separado para Erro, inalterado e mal formado desde " +
+                                Desde(espera.iDesdeHora) + ": " + motivo);
+    } else if (Esperas.MarcaSeparacaoFalhou(atual)) {
+      InformaArquivo(atual, "não pôde ser separado para Erro; nova tentativa a cada passo");
+    }
     return;
   }
-  // A file still being written is no news; a conflict or a failure is, once.
-  if (decisao.bMudouEstado && espera.motivo != UnArquivosEmEspera::Motivo::Incompleto)
-    InformaArquivo(atual, "aguardando (" + TextoMotivo(espera.motivo) + ") desde " +
-                              Desde(espera.iDesde) + ": " + motivo);
+  // A file still being written is no news; a conflict or a failure is, once. A refusal that
+  // other files share is said once for them all when the pass ends; the log keeps each file.
+  if (decisao.bMudouEstado && espera.motivo != UnArquivosEmEspera::Motivo::Incompleto) {
+    const std::string linha = "aguardando (" + TextoMotivo(espera.motivo) + ") desde " +
+                              Desde(espera.iDesdeHora) + ": " + motivo;
+    if (Esperas.Compartilhado(atual))
+      RegistraArquivo(atual, linha, it_iID_CTe);
+    else
+      InformaArquivo(atual, linha);
+  }
 }
 
 void TMonitorCTe::EncerraEspera(const std::string& atual, const std::string& desfecho) {
   const auto espera = Esperas.Remove(atual);
   if (espera && espera->motivo != UnArquivosEmEspera::Motivo::Incompleto)
     InformaArquivo(atual, desfecho + " depois de aguardar desde " +
-                              Desde(espera->iDesde));
+                              Desde(espera->iDesdeHora));
 }
 
 void TMonitorCTe::InformaArquivo(const std::string& caminho, const std::string& situacao) {
@@ -119,25 +163,52 @@ void TMonitorCTe::RegistraArquivo(const std::string& caminho, const std::string&
 
 // The list was read when the processor started; a moved file just leaves it, and what the
 // transmitter writes meanwhile is met in the next pass.
-void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo) {
+void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo,
+                              const std::string& rota) {
   if (UnArquivos::MoveArquivoSubstituindo(
           atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual))) {
-    RegistraArquivo(atual, "OK", it_iID_CTe);
+    RegistraArquivo(atual, rota, it_iID_CTe);
     lista.Remove(NomeDoCaminho(atual));
+  } else if (Esperas.RegistraMovimento(atual, codigo, Monotonico())) {
+    InformaArquivo(atual, "gravado, mas não pôde ser movido para Retorno\\OK; nova tentativa a "
+                          "cada passo");
   }
 }
 
 void TMonitorCTe::MoveErro(TFileListBox& lista, const std::string& atual,
                            int32_t* contadorProprio, bool pergunta) {
-  ++iConfirmacaoErro;
+  MoveParaErro(lista, atual, {&iConfirmacaoErro, contadorProprio}, pergunta, false);
+}
+
+bool TMonitorCTe::MoveParaErro(TFileListBox& lista, const std::string& atual,
+                               std::initializer_list<int32_t*> contadores, bool pergunta,
+                               bool bContaSoMovido) {
   const std::string destino =
       RetornaPastaCTe(5, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual);
-  if (UnArquivos::MoveArquivoSubstituindo(atual, destino)) {
+  const bool bMovido = UnArquivos::MoveArquivoSubstituindo(atual, destino);
+  if (!bMovido && bContaSoMovido) return false;
+  for (int32_t* contador : contadores)
+    if (contador) ++*contador;
+  if (bMovido) {
     RegistraArquivo(atual, "Erro", it_iID_CTe);
     lista.Remove(NomeDoCaminho(atual));
+  } else {
+    // One error, not one per pass: the next passes only try the move again.
+    Esperas.RegistraMovimento(atual, 5, Monotonico());
+    InformaArquivo(atual, "não pôde ser movido para Erro; nova tentativa a cada passo");
   }
-  if (pergunta) MostraArquivoErro(destino);
-  if (contadorProprio) ++*contadorProprio;
+  if (pergunta) MostraArquivoErro(bMovido ? destino : atual);
+  return bMovido;
+}
+
+void TMonitorCTe::TentaMovimento(TFileListBox& lista, const std::string& atual, int codigo) {
+  const std::string nome = NomeDoCaminho(atual);
+  if (!UnArquivos::MoveArquivoSubstituindo(
+          atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + nome))
+    return;
+  Esperas.RemoveMovimento(atual);
+  RegistraArquivo(atual, codigo == 5 ? "Erro" : "OK", 0);
+  lista.Remove(nome);
 }
 
 void TMonitorCTe::ExecutaAlteracao(const std::string& sql) {

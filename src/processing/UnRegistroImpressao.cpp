@@ -1,6 +1,7 @@
 #include "processing/UnRegistroImpressao.h"
 
 #include <limits>
+#include <utility>
 
 #include "platform/UnArquivos.h"
 #include "processing/UnFuncoesCTe.h"
@@ -9,12 +10,13 @@ namespace UnRegistroImpressao {
 
 namespace {
 
-constexpr const char* NOME_ARQUIVO = "MonitorCTe-impressao.txt";
 constexpr const char* SUFIXO_TEMPORARIO = ".tmp";
 constexpr size_t TAMANHO_MAXIMO = 64u << 20;
 constexpr int64_t MS_POR_DIA = 24LL * 60 * 60 * 1000;
 constexpr char PENDENTE = 'P';
 constexpr char IMPRESSA = 'I';
+constexpr char DESISTIDA = 'D';  // its document never came: not printed, not tried again
+constexpr const char* ESTADOS = "PID";
 
 std::vector<std::string> Separa(const std::string& linha, char separador) {
   std::vector<std::string> partes(1);
@@ -36,67 +38,97 @@ bool LeInteiro(const std::string& texto, int64_t maximo, int64_t& valor) {
 
 }  // namespace
 
-void TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
+bool TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
   arquivo_ = pastaEmpresa + NOME_ARQUIVO;
   entradas_.clear();
   // What a run ended while writing left behind; the record itself is still the last whole one.
   UnArquivos::ApagaArquivo(Temporario());
   const auto conteudo = UnArquivos::LeArquivo(arquivo_, TAMANHO_MAXIMO);
-  if (!conteudo) return;
+  bLegivel_ = conteudo || !UnArquivos::ExisteArquivo(arquivo_);
+  if (!conteudo) return bLegivel_;
   const int64_t esquecerAntes = Relogio() - DIAS_GUARDADOS * MS_POR_DIA;
   for (std::string linha : Separa(*conteudo, '\n')) {
     if (!linha.empty() && linha.back() == '\r') linha.pop_back();
     // state | key | protocol | id_cte | when it was marked; a damaged line is passed over.
     const std::vector<std::string> campos = Separa(linha, '|');
     if (campos.size() != 5 || campos[0].size() != 1 ||
-        (campos[0][0] != PENDENTE && campos[0][0] != IMPRESSA))
+        std::string(ESTADOS).find(campos[0][0]) == std::string::npos)
       continue;
     int64_t id = 0, marcadaEm = 0;
     if (!LeInteiro(campos[3], std::numeric_limits<int32_t>::max(), id) ||
         !LeInteiro(campos[4], std::numeric_limits<int64_t>::max(), marcadaEm))
       continue;
-    Entrada entrada{campos[0][0] == IMPRESSA, static_cast<int32_t>(id), marcadaEm};
-    if (entrada.bImpressa && entrada.iMarcadaEm < esquecerAntes) continue;
+    Entrada entrada{campos[0][0], static_cast<int32_t>(id), marcadaEm};
+    if (entrada.cEstado != PENDENTE && entrada.iMarcadaEm < esquecerAntes) continue;
     entradas_[{campos[1], campos[2]}] = entrada;
   }
+  return true;
 }
 
 bool TRegistroImpressao::Conhecida(const std::string& chave, const std::string& protocolo) const {
   return entradas_.count({chave, protocolo}) > 0;
 }
 
-void TRegistroImpressao::MarcaPendente(const std::string& chave, const std::string& protocolo,
-                                       int32_t id) {
-  entradas_[{chave, protocolo}] = Entrada{false, id, Relogio()};
-  Grava();
+bool TRegistroImpressao::Marca(const Chave& chave, char estado, int32_t id) {
+  if (!bLegivel_) return false;
+  Entrada& entrada = entradas_[chave];
+  entrada.cEstado = estado;
+  if (id) entrada.iID_CTe = id;
+  entrada.iMarcadaEm = Relogio();
+  if (estado != PENDENTE) ausencias_.erase(chave);
+  return Grava();
 }
 
-void TRegistroImpressao::MarcaImpressa(const std::string& chave, const std::string& protocolo) {
-  Entrada& entrada = entradas_[{chave, protocolo}];
-  entrada.bImpressa = true;
-  entrada.iMarcadaEm = Relogio();
-  Grava();
+bool TRegistroImpressao::MarcaPendente(const std::string& chave, const std::string& protocolo,
+                                       int32_t id) {
+  return Marca({chave, protocolo}, PENDENTE, id);
+}
+
+bool TRegistroImpressao::MarcaImpressa(const std::string& chave, const std::string& protocolo) {
+  return Marca({chave, protocolo}, IMPRESSA, 0);
+}
+
+bool TRegistroImpressao::MarcaDesistida(const std::string& chave, const std::string& protocolo) {
+  return Marca({chave, protocolo}, DESISTIDA, 0);
 }
 
 std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
   std::vector<AutorizacaoPendente> pendentes;
   for (const auto& [chave, entrada] : entradas_)
-    if (!entrada.bImpressa) pendentes.push_back({chave.first, chave.second, entrada.iID_CTe});
+    if (entrada.cEstado == PENDENTE) pendentes.push_back({chave.first, chave.second, entrada.iID_CTe});
   return pendentes;
+}
+
+bool TRegistroImpressao::PendenteHaMais(const std::string& chave, const std::string& protocolo,
+                                        int dias) const {
+  const auto i = entradas_.find({chave, protocolo});
+  return i != entradas_.end() && i->second.cEstado == PENDENTE &&
+         Relogio() - i->second.iMarcadaEm > dias * MS_POR_DIA;
+}
+
+int64_t TRegistroImpressao::AusenteDesde(const std::string& chave, const std::string& protocolo,
+                                         int64_t agora) {
+  return ausencias_.try_emplace({chave, protocolo}, Ausencia{agora, false}).first->second.iDesde;
+}
+
+bool TRegistroImpressao::AvisaAusencia(const std::string& chave, const std::string& protocolo) {
+  Ausencia& ausencia = ausencias_[{chave, protocolo}];
+  return !std::exchange(ausencia.bAvisada, true);
 }
 
 std::string TRegistroImpressao::Temporario() const { return arquivo_ + SUFIXO_TEMPORARIO; }
 
-void TRegistroImpressao::Grava() const {
-  if (arquivo_.empty()) return;
+bool TRegistroImpressao::Grava() const {
+  if (arquivo_.empty()) return false;
   std::string texto;
   for (const auto& [chave, entrada] : entradas_)
-    texto += std::string(1, entrada.bImpressa ? IMPRESSA : PENDENTE) + "|" + chave.first + "|" +
-             chave.second + "|" + std::to_string(entrada.iID_CTe) + "|" +
-             std::to_string(entrada.iMarcadaEm) + "\n";
-  if (!UnArquivos::GravaArquivo(Temporario(), texto) ||
-      !UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
-    UnArquivos::ApagaArquivo(Temporario());
+    texto += std::string(1, entrada.cEstado) + "|" + chave.first + "|" + chave.second + "|" +
+             std::to_string(entrada.iID_CTe) + "|" + std::to_string(entrada.iMarcadaEm) + "\n";
+  if (UnArquivos::GravaArquivo(Temporario(), texto) &&
+      UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
+    return true;
+  UnArquivos::ApagaArquivo(Temporario());
+  return false;
 }
 
 }  // namespace UnRegistroImpressao

@@ -2,10 +2,12 @@
 // The record of the authorisations to print, one per company, kept in the company's folder so
 // that whichever workstation holds the company next goes on where another stopped. An
 // authorisation becomes pending once it is in the database and printed once the printing
-// program was started: pending ones left by a run that ended in between are printed at the
-// next pass, and one already known is never recorded or printed again. Every change is written
-// to a temporary file that then takes the record's name, so an end of the process at any
-// moment leaves the record whole. A record that cannot be written is ignored.
+// program was started on its document: pending ones (a run that ended in between, a document
+// not written yet, a printing program that did not start) are printed at a later pass, and one
+// already known is never recorded or printed again. One whose document never came is given up.
+// Every change is written to a temporary file, flushed, that then takes the record's name, so
+// an end of the process or a power cut at any moment leaves the record whole. A record that
+// exists but cannot be read is not an empty one: the caller must not go on as if it were.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -19,6 +21,7 @@ namespace UnRegistroImpressao {
 
 // Printed authorisations are forgotten after these days; their answers are long gone by then.
 inline constexpr int DIAS_GUARDADOS = 7;
+inline constexpr const char* NOME_ARQUIVO = "MonitorCTe-impressao.txt";
 
 struct AutorizacaoPendente {
   std::string sChave;      // chCTe
@@ -28,28 +31,47 @@ struct AutorizacaoPendente {
 
 class TRegistroImpressao {
  public:
-  // Reads the record of the company folder (ending with the separator); an absent or
-  // unreadable record is empty.
-  void Carrega(const std::string& pastaEmpresa);
-  // Pending or printed.
+  // Reads the record of the company folder (ending with the separator): false when it exists
+  // but cannot be read, and then nothing may be marked until a later reading succeeds.
+  bool Carrega(const std::string& pastaEmpresa);
+  bool Legivel() const { return bLegivel_; }
+  // Pending, printed or given up.
   bool Conhecida(const std::string& chave, const std::string& protocolo) const;
-  void MarcaPendente(const std::string& chave, const std::string& protocolo, int32_t id);
-  void MarcaImpressa(const std::string& chave, const std::string& protocolo);
+  // Each returns whether the record now on disk holds the change.
+  bool MarcaPendente(const std::string& chave, const std::string& protocolo, int32_t id);
+  bool MarcaImpressa(const std::string& chave, const std::string& protocolo);
+  bool MarcaDesistida(const std::string& chave, const std::string& protocolo);
   std::vector<AutorizacaoPendente> Pendentes() const;
+  // Whether the pending entry was marked more than `dias` days ago (time of day).
+  bool PendenteHaMais(const std::string& chave, const std::string& protocolo, int dias) const;
+
+  // The document of a pending authorisation is missing at `agora` (monotonic ms): since when
+  // this run has missed it. Forgotten once the entry is marked otherwise.
+  int64_t AusenteDesde(const std::string& chave, const std::string& protocolo, int64_t agora);
+  // True the first time only, for the notice that the document is still missing.
+  bool AvisaAusencia(const std::string& chave, const std::string& protocolo);
 
   std::function<int64_t()> Relogio = UnLocalidade::AgoraMilissegundos;
 
  private:
   struct Entrada {
-    bool bImpressa = false;
+    char cEstado = 'P';      // pending, printed or given up
     int32_t iID_CTe = 0;
     int64_t iMarcadaEm = 0;  // milliseconds since 1970, UTC
   };
+  struct Ausencia {
+    int64_t iDesde = 0;
+    bool bAvisada = false;
+  };
+  using Chave = std::pair<std::string, std::string>;
   std::string Temporario() const;
-  void Grava() const;
+  bool Marca(const Chave& chave, char estado, int32_t id);
+  bool Grava() const;
 
   std::string arquivo_;
-  std::map<std::pair<std::string, std::string>, Entrada> entradas_;
+  bool bLegivel_ = true;
+  std::map<Chave, Entrada> entradas_;
+  std::map<Chave, Ausencia> ausencias_;  // this run's, never written
 };
 
 }  // namespace UnRegistroImpressao

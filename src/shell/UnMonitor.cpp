@@ -68,7 +68,7 @@ void TMonitorCTe::Timer1Timer() {
   if (bEncerrado || bPassoEmExecucao) return;
   tela.ProcessaMensagens();
   // A stopped cycle tries again by itself once a minute; the checks below run at every tick.
-  if (bTimer1Ativo || UnLocalidade::AgoraMilissegundos() - iCicloParadoEm >= iRetomaCicloMs)
+  if (bTimer1Ativo || Monotonico() - iCicloParadoEm >= iRetomaCicloMs)
     ExecutaPasso([this] { ProcessaEmpresas(); }, false);
   VerificaContinuidade();
 }
@@ -79,7 +79,11 @@ void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeEr
   } catch (const std::exception& erro) {
     const std::string mensagem = erro.what();
     Log.Registra("erro no ciclo: " + NumaLinha(mensagem));
-    const UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
+    UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
+    // An error no class names ends the monitor only when the database no longer answers.
+    if (classe == UnClassesErro::ClasseErro::Indefinida && IBD_BancoDados &&
+        IBD_BancoDados->Conectado() && !BancoResponde())
+      classe = UnClassesErro::ClasseErro::ConexaoPerdida;
     if (classe == UnClassesErro::ClasseErro::ConflitoLinha) {
       // A row held outside any file's turn: the next pass tries again.
       try {
@@ -90,7 +94,7 @@ void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeEr
       return;
     }
     bTimer1Ativo = false;
-    iCicloParadoEm = UnLocalidade::AgoraMilissegundos();
+    iCicloParadoEm = Monotonico();
     if (IBD_BancoDados) IBD_BancoDados->Desconecta();
     if (classe == UnClassesErro::ClasseErro::ConexaoPerdida) {
       tela.MostraNotificacao("O sistema será finalizado. Erro: " + mensagem, AVISO_DO_SISTEMA,
@@ -166,7 +170,15 @@ void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
 }
 
 void TMonitorCTe::MostraEspera() {
-  tela.MostraEspera(Esperas.Esperas().size(), Esperas.MaisAntiga().value_or(0));
+  for (const UnArquivosEmEspera::MotivoComum& comum : Esperas.AtualizaComuns()) {
+    const std::string texto = UnArquivosEmEspera::TextoMotivoComum(comum);
+    Log.Registra(NumaLinha(texto));
+    tela.MostraAlerta(texto);
+  }
+  const auto maisAntiga = Esperas.MaisAntiga();
+  tela.MostraEspera(Esperas.Quantidade(),
+                    maisAntiga ? Monotonico() - *maisAntiga : 0,
+                    Esperas.TextoComumAtual());
 }
 
 void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {

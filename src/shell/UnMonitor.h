@@ -4,16 +4,21 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <memory>
+#include <utility>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "database/UnFirebird.h"
+#include "platform/UnLocalidade.h"
 #include "platform/UnProcessos.h"
 #include "platform/UnXml.h"
 #include "processing/UnArquivosEmEspera.h"
+#include "processing/UnArquivosMantidos.h"
 #include "processing/UnListaArquivos.h"
 #include "processing/UnRegistroImpressao.h"
 #include "shell/UnEpisodio.h"
@@ -98,6 +103,9 @@ class TMonitorCTe {
   void MostraArquivoErro(const std::string& caminho);
   void ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void GravaNumeroLote(int32_t id, int32_t lote);
+  // The receipt of a lot, as a file of its own: one that fails waits without holding its lot.
+  void TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
+                   const std::string& lote);
   void ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
                       const std::string& lote);
   void ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
@@ -113,6 +121,10 @@ class TMonitorCTe {
   void ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
   // Loads the current company's record and prints what an earlier run left pending.
   void ImprimePendentes();
+  // The document of a pending authorisation is not there (yet): told after a while, given up
+  // after a day.
+  void AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
+                        const std::string& esperado);
 
   // ---- Maintenance
   void DefinePastaAtualizacao(const std::string& nomeBanco, const std::string& iniServidor);
@@ -132,16 +144,26 @@ class TMonitorCTe {
   bool SelecionaProximo(TFileListBox& lista);
   void IniciaProcessador(TFileListBox& lista, const std::string& pasta, const std::string& mascara);
   // Success move of the current file to folder code `codigo`; error move to "Erro".
-  void MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo);
+  void MoveSucesso(TFileListBox& lista, const std::string& atual, int codigo,
+                   const std::string& rota = "OK");
   void MoveErro(TFileListBox& lista, const std::string& atual, int32_t* contadorProprio,
                 bool pergunta = true);
+  // Moves the current file to Erro raising `contadores`, and asks about it when `pergunta`.
+  // A move that fails is one error: counted and asked about once, then only the move is tried
+  // at the next passes; with `bContaSoMovido` nothing is counted or asked until it moved.
+  bool MoveParaErro(TFileListBox& lista, const std::string& atual,
+                    std::initializer_list<int32_t*> contadores, bool pergunta,
+                    bool bContaSoMovido);
+  // Whether the database answers a trivial statement on the connection.
+  bool BancoResponde();
   // Runs a change on qryUpdate followed by " commit retain".
   void ExecutaAlteracao(const std::string& sql);
   // Runs a look-up on qryPesquisa.
   void ExecutaPesquisa(const std::string& sql);
   // One activity-log line for a handled file: its route ("OK", "Erro", "mantido") and CT-e.
   void RegistraArquivo(const std::string& caminho, const std::string& rota, int32_t id);
-  // How many files wait and since when the oldest does, for the window.
+  // How many files wait and for how long the oldest has, for the window; a refusal shared by
+  // several files told once when it starts and once when it ends.
   void MostraEspera();
 
   // ---- State (names of the system's conventions)
@@ -175,6 +197,8 @@ class TMonitorCTe {
   TLogAtividade Log;
   // The files that wait in the Retorno folders, with their reasons.
   UnArquivosEmEspera::TArquivosEmEspera Esperas;
+  // The files left in place on purpose, not read again while unchanged.
+  UnArquivosMantidos::TArquivosMantidos Mantidos;
   UnRegistroImpressao::TRegistroImpressao RegistroImpressao;
 
   // Where the monitor runs from: the running executable, or an ERP folder a test chooses.
@@ -190,21 +214,32 @@ class TMonitorCTe {
   std::string sEnderecoSite;
   // How long a stopped cycle waits before it tries again by itself.
   int64_t iRetomaCicloMs;
+  // The clocks: every duration on the one that never steps, the time of day only for what is
+  // shown and logged.
+  std::function<int64_t()> Monotonico = UnLocalidade::MonotonicoMilissegundos;
+  std::function<int64_t()> Hora = UnLocalidade::AgoraMilissegundos;
 
  private:
   bool bTimer1Ativo = false;
   bool bPassoEmExecucao = false;
   bool bEncerrado = false;
-  int64_t iCicloParadoEm = 0;  // when the cycle last stopped (ms)
+  int64_t iCicloParadoEm = 0;  // when the cycle last stopped (monotonic ms)
   std::vector<TEmpresaObservada> sEmpresas;
-  void AguardaArquivo(TFileListBox& lista, const std::string& atual, bool bConflito,
-                      const std::string& detalhe, int32_t* contadorErro);
+  // A file's turn failed: it waits for its reason, or the error leaves for the pass.
+  void TrataFalhaArquivo(TFileListBox& lista, const std::string& atual,
+                         const std::exception& erro, int32_t* contadorErro);
+  void AguardaArquivo(TFileListBox& lista, const std::string& atual,
+                      UnArquivosEmEspera::Motivo motivo, const std::string& detalhe,
+                      int32_t* contadorErro);
+  void TentaMovimento(TFileListBox& lista, const std::string& atual, int codigo);
   void EncerraEspera(const std::string& atual, const std::string& desfecho);
   // One log line and one line on the screen about a file that waits or stopped waiting.
   void InformaArquivo(const std::string& caminho, const std::string& situacao);
 
   std::set<std::string> sArquivosVistos;    // names already taken up by the running processor
-  std::set<std::string> sArquivosMantidos;  // files left in place, already logged once
+  // Receipts that failed while their lot file was recorded: path -> id_cte and lot number.
+  std::map<std::string, std::pair<int32_t, std::string>> recibosPendentes_;
   TEpisodio episodioListaProcessos_;        // the process list cannot be read
   TEpisodio episodioConectado_;             // "Conectado.txt" cannot be read
+  TEpisodio episodioImpressao_;             // the printing program does not start
 };

@@ -37,9 +37,13 @@ class Tela {
   virtual void MostraCicloParado(const std::string& mensagem) = 0;
   // A file started or stopped waiting in its Retorno folder: its name, the reason, since when.
   virtual void MostraSituacaoArquivo(const std::string& linha) = 0;
-  // How many files wait and the start of the oldest wait (ms since 1970, UTC); shown while
-  // nothing is being read. Zero files: nothing waits.
-  virtual void MostraEspera(size_t quantidade, int64_t iMaisAntiga) = 0;
+  // How many files wait and how long the oldest has waited (ms), with a refusal several of
+  // them share (empty when none); shown while nothing is being read. Zero files: nothing waits.
+  virtual void MostraEspera(size_t quantidade, int64_t iIdadeMs,
+                            const std::string& sMotivoComum) = 0;
+  // Something a person must hear of that holds nothing and waits for nobody: the tray icon's
+  // balloon, a line on the terminal. The core has logged it already.
+  virtual void MostraAlerta(const std::string& texto) = 0;
 };
 
 // Raised to end the monitor at once; the shell ends the process with this exit code. The

@@ -135,7 +135,13 @@ TEST(Confiabilidade, LogDeUmPassoComTodasAsRotas) {
   InfEvento outroTipo;
   outroTipo.chCTe = CHAVE_2;
   outroTipo.tpEvento = "110110";
+  outroTipo.xEvento = "Carta de Correção";
   EscreveResposta(c.inst.Retorno(CNPJ) + NomeEvento(CHAVE_2), RetornoEvento(outroTipo));
+  // An NF-e's answer shares the folder and is none of the monitor's.
+  const std::string nfe = "35120612345678000199550010000012341000012345-sit.xml";
+  EscreveResposta(c.inst.Retorno(CNPJ) + nfe,
+                  "<retConsSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"><cStat>100</cStat>"
+                  "</retConsSitNFe>");
   c.m->ProcessaEmpresas();
   const std::string log = c.Log();
   EXPECT_NE(log.find("empresa " + CNPJ + " | " + NomeSituacao(CHAVE_1) + " | OK | id_cte " +
@@ -145,8 +151,11 @@ TEST(Confiabilidade, LogDeUmPassoComTodasAsRotas) {
   EXPECT_NE(log.find("35999999999999999999999999999999999999999999-sit.xml | Erro | id_cte -"),
             std::string::npos)
       << log;
-  EXPECT_NE(log.find(NomeEvento(CHAVE_2) + " | mantido | id_cte -"), std::string::npos) << log;
-  (void)outro;
+  EXPECT_NE(log.find(NomeEvento(CHAVE_2) + " | OK | evento 110110 Carta de Correção registrado, CTe" +
+                     CHAVE_2 + ", protocolo 135130000054321 | id_cte " + std::to_string(outro)),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(nfe + " | mantido | id_cte -"), std::string::npos) << log;
   c.m->Encerra(0);
   EXPECT_NE(c.Log().find("fim do monitor, código 0"), std::string::npos);
 }

@@ -102,7 +102,7 @@ TEST(Ciclo, ArquivosDeErroContadosEMovidosParaErro) {
   EXPECT_EQ(QuantidadeArquivos(r), 5);
 }
 
-TEST(Ciclo, ArquivoDeErroQueNaoSaiContaUmaVezPorPasso) {
+TEST(Ciclo, ArquivoDeErroQueNaoSaiEUmErroSoContadoEPerguntadoUmaVez) {
   InstalacaoTeste inst;
   const std::string cnpj = "11111111000111";
   inst.banco->AdicionaEmpresa(cnpj);
@@ -112,12 +112,19 @@ TEST(Ciclo, ArquivoDeErroQueNaoSaiContaUmaVezPorPasso) {
   EscreveArquivo(inst.Retorno(cnpj) + "a-cte.err", "x");
   EscreveArquivo(inst.Retorno(cnpj) + "b-cte.err", "x");
   fs::create_directories(inst.Erro(cnpj) + "a-cte.err");  // the move cannot replace a folder
-  m->ProcessaEmpresas();
+  for (int passo = 0; passo < 3; ++passo) m->ProcessaEmpresas();
   EXPECT_EQ(m->iConfirmacaoErro, 2);
+  EXPECT_EQ(tela.perguntas.size(), 2u);
   EXPECT_TRUE(fs::exists(inst.Retorno(cnpj) + "a-cte.err"));
   EXPECT_TRUE(fs::is_regular_file(inst.Erro(cnpj) + "b-cte.err"));
+  EXPECT_EQ(tela.iEsperando, 1u);  // shown as waiting for its move
+  // Once the name is free the move goes through, without a second count or question.
+  fs::remove(inst.Erro(cnpj) + "a-cte.err");
   m->ProcessaEmpresas();
-  EXPECT_EQ(m->iConfirmacaoErro, 3);
+  EXPECT_TRUE(fs::is_regular_file(inst.Erro(cnpj) + "a-cte.err"));
+  EXPECT_EQ(m->iConfirmacaoErro, 2);
+  EXPECT_EQ(tela.perguntas.size(), 2u);
+  EXPECT_EQ(tela.iEsperando, 0u);
   EXPECT_TRUE(m->Timer1Ativo());
 }
 

@@ -147,7 +147,7 @@ TEST(MonitorConsole, ArquivoQuebradoNaPartidaNaoImpedeOCicloNemOFim) {
                                       RespostasTeste::NomeSituacao(RespostasTeste::CHAVE_1),
                                   RespostasTeste::Situacao("100", RespostasTeste::InfProt{}));
   const std::string nome = fs::path(EventoQuebrado(c.inst)).filename().string();
-  ASSERT_TRUE(p->EsperaSaida("Arquivo " + nome + ": aguardando (falha", 15)) << p->Saida();
+  ASSERT_TRUE(p->EsperaSaida("Arquivo " + nome + ": aguardando (XML mal formado", 15)) << p->Saida();
   ASSERT_TRUE(p->EsperaSaida("Arquivo " + nome + ": separado para Erro", 15)) << p->Saida();
   EXPECT_EQ(Ocorrencias(p->Saida(), "Arquivo " + nome), 2) << p->Saida();
   EXPECT_TRUE(fs::exists(c.inst.Erro(CNPJ) + nome));

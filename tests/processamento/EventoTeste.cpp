@@ -97,26 +97,51 @@ TEST_F(Evento, SemChaveNaRespostaUsaONomeDoArquivo) {
   EXPECT_EQ(m->iCTeCancelada, 1);
 }
 
-TEST_F(Evento, OutroTipoDeEventoFicaEmRetornoEOPassoSegue) {
-  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
-  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
-  R::InfEvento carta = Cancelamento(R::CHAVE_1);
-  carta.tpEvento = "110110";
-  Resposta(EVE_1, R::RetornoEvento(carta));
-  Resposta(EVE_2, R::RetornoEvento(Cancelamento(R::CHAVE_2)));
-  Passo();
-  EXPECT_TRUE(ExisteArquivo(Retorno(EVE_1)));
-  EXPECT_TRUE(Nula("CD_ST_CAN_CTE", id1));
-  EXPECT_TRUE(ExisteArquivo(OK(EVE_2)));
-  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id2), "135");
-  EXPECT_EQ(m->iCTeCancelada, 1);
-  EXPECT_EQ(m->iConfirmacaoErro, 0);
-  EXPECT_EQ(tela.arquivosMostrados, (std::vector<std::string>{EVE_1, EVE_2}));
-  // Met again in the next pass, once, and still not recorded.
-  Passo();
-  EXPECT_EQ(tela.arquivosMostrados, (std::vector<std::string>{EVE_1, EVE_2, EVE_1}));
-  EXPECT_TRUE(ExisteArquivo(Retorno(EVE_1)));
-  EXPECT_TRUE(Nula("CD_ST_CAN_CTE", id1));
+// The ERP records cancellations only; every other event's answer leaves Retorno all the same:
+// registered ones to OK with a log line naming the event, refused ones to Erro with the question.
+TEST_F(Evento, OutrosTiposSaemDeRetornoSemGravarNada) {
+  m->Log.Inicia(inst.sPastaErp);
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const std::pair<const char*, const char*> TIPOS[] = {
+      {"110180", "Comprovante de Entrega"}, {"110181", "Cancelamento do Comprovante de Entrega"},
+      {"110110", "Carta de Correção"},      {"110190", "Insucesso na Entrega"},
+      {"110191", "Cancelamento do Insucesso na Entrega"},
+      {"110113", "EPEC"},                   {"110160", "Registro Multimodal"},
+      {"110170", "Informações da GTV"},     {"610110", "Prestação do Serviço em Desacordo"},
+      {"610111", "Cancelamento da Prestação do Serviço em Desacordo"},
+      {"110300", ""},                       {"110301", ""}};
+  int32_t recusados = 0;
+  for (const auto& [tipo, nome] : TIPOS) {
+    for (const char* status : {"135", "136", "494"}) {
+      SCOPED_TRACE(std::string(tipo) + " " + status);
+      R::InfEvento evento = Cancelamento(R::CHAVE_1, status, *status == '4' ? "" : "135130000054321");
+      evento.tpEvento = tipo;
+      evento.xEvento = std::nullopt;  // the type's own name is given
+      Resposta(EVE_1, R::RetornoEvento(evento));
+      Passo();
+      EXPECT_FALSE(ExisteArquivo(Retorno(EVE_1)));
+      EXPECT_TRUE(Nula("CD_ST_CAN_CTE", id));
+      EXPECT_TRUE(Nula("NO_PROTOCOLO_CAN_CTE", id));
+      if (*status == '4') {
+        ++recusados;
+        EXPECT_TRUE(ExisteArquivo(Erro(EVE_1)));
+        std::filesystem::remove(Erro(EVE_1));
+      } else {
+        EXPECT_TRUE(ExisteArquivo(OK(EVE_1)));
+        const std::string log = LeTexto(m->Log.ArquivoDoDia(UnLocalidade::Agora()));
+        EXPECT_NE(log.find(EVE_1 + " | OK | evento " + tipo + " " + nome + " registrado, CTe" +
+                           R::CHAVE_1 + ", protocolo 135130000054321"),
+                  std::string::npos)
+            << log;
+        std::filesystem::remove(OK(EVE_1));
+      }
+    }
+  }
+  EXPECT_EQ(tela.perguntas.size(), static_cast<size_t>(recusados));
+  EXPECT_EQ(m->iCTeErro, recusados);
+  EXPECT_EQ(m->iConfirmacaoErro, recusados);
+  EXPECT_EQ(m->iCTeCancelada, 0);
+  EXPECT_EQ(tela.iEsperando, 0u);
 }
 
 TEST_F(Evento, SemInfEventoParaOPasso) {

@@ -123,9 +123,9 @@ TEST_F(Isolamento, ArquivoMalFormadoNaoSeguraOsOutrosESaiParaErroQuandoParaDeMud
   EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id1), "135");
   // Unchanged past the incomplete-file window, it is a failure that waits: told once.
   ASSERT_EQ(tela.situacoes.size(), 1u);
-  EXPECT_EQ(tela.situacoes[0].rfind(quebrado + ": aguardando (falha", 0), 0u) << tela.situacoes[0];
+  EXPECT_EQ(tela.situacoes[0].rfind(quebrado + ": aguardando (XML mal formado", 0), 0u) << tela.situacoes[0];
   EXPECT_EQ(tela.iEsperando, 1u);
-  EXPECT_GT(tela.iEsperaMaisAntiga, 0);
+  EXPECT_GE(tela.iIdadeEspera, UnArquivosEmEspera::TArquivosEmEspera::ESPERA_INCOMPLETO_MS);
   EXPECT_EQ(m->iConfirmacaoErro, 0);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(2100));

@@ -192,7 +192,7 @@ TEST(ComandosSql, TextosDasAlteracoes) {
             " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = '135120000012345', "
             "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
 
-  EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135", "135130000054321", "110111"};
+  EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135", "135130000054321", "110111", "", ""};
   EXPECT_EQ(MontaGravaCancelamentoEvento(e, 42),
             " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = 135130000054321, "
             "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
@@ -219,7 +219,7 @@ TEST(ComandosSql, TextoDoArquivoNuncaViraComando) {
   p.sProtocolo = "1";
   p.sStatus = " 100 ";
   EXPECT_THROW(MontaGravaProtocolo("100", p, 42), EValorInvalido);
-  EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135 where 1=1 --", "1", "110111"};
+  EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135 where 1=1 --", "1", "110111", "", ""};
   EXPECT_THROW(MontaGravaCancelamentoEvento(e, 42), EValorInvalido);
   // A date text cut from a hostile value stays one quoted literal.
   p.sStatus = "100";

@@ -168,13 +168,22 @@ TEST_F(NumeroLote, TextoDoReciboNaoViraComando) {
   infRec.tMed = "1 where 1=1 --";
   Resposta(RECIBO_123, R::Recibo("103", infRec));
   PassoDeixaEsperando("inv");
-  // The lot number was recorded before the receipt was read; the receipt wrote nothing.
+  // The lot number was recorded and its file is done; the receipt wrote nothing and waits by
+  // itself, tried again at the next passes and never set aside for a value.
   EXPECT_EQ(Coluna("NO_LOTE_CTE", id), "123");
   EXPECT_TRUE(Nula("cd_st_recebto_cte", id));
   EXPECT_TRUE(Nula("cd_st_recebto_cte", outro));
   EXPECT_TRUE(Nula("NO_LOTE_CTE", outro));
   EXPECT_TRUE(ExisteArquivo(Retorno(RECIBO_123)));
-  EXPECT_TRUE(ExisteArquivo(Retorno(LOTE_1)));
+  EXPECT_TRUE(ExisteArquivo(OK(LOTE_1)));
+  EXPECT_EQ(m->Esperas.Esperas().count(Retorno(RECIBO_123)), 1u);
+  // Mended by hand, the receipt is recorded at the next pass without its lot file.
+  infRec.tMed = "1";
+  Resposta(RECIBO_123, R::Recibo("103", infRec));
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_recebto_cte", id), "103");
+  EXPECT_TRUE(ExisteArquivo(OK(RECIBO_123)));
+  EXPECT_EQ(tela.iEsperando, 0u);
 }
 
 TEST_F(NumeroLote, TextoDoNomeNaoViraComando) {

@@ -197,26 +197,103 @@ TEST_F(Protocolo, ImpressaoProcuraNoMesDeEmissaoQuandoNaoEstaNoMesAtual) {
   EXPECT_TRUE(tela.notificacoes.empty());
 }
 
-TEST_F(Protocolo, ArquivoAusenteAvisaENaoImprimeMasOPassoSegue) {
+// The document may be written after its answer: the print waits for it, says so once after
+// ten minutes without a box, prints it once when it comes, and gives up on one a day late.
+TEST_F(Protocolo, DocumentoAtrasadoEsperadoAvisadoUmaVezEImpressoQuandoChega) {
+  m->Log.Inicia(inst.sPastaErp);
+  int64_t agora = 5000000;
+  m->Monotonico = [&] { return agora; };
   AdicionaCTe(R::CHAVE_1);
   AdicionaCTe(R::CHAVE_2);
+  const std::string a1 = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
   const std::string a2 = ArquivoAutorizado(MesAtual(), R::CHAVE_2);
   EscreveArquivo(a2, "<cteProc/>");
   Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
-  Resposta(PRO_2, R::ResultadoLote("100", InfProtDe(R::CHAVE_2)));
+  Resposta(PRO_2, R::ResultadoLote("100", InfProtDe(R::CHAVE_2, "100", "135120000099999")));
   Passo();
-  ASSERT_EQ(tela.notificacoes.size(), 1u);
-  EXPECT_EQ(tela.notificacoes[0].sTexto,
-            "O arquivo de CTe \"" + ArquivoAutorizado(MesAtual(), R::CHAVE_1) +
-                "\" não foi encontrado.\r\nNão pode imprimir o CTe.");
-  EXPECT_EQ(tela.notificacoes[0].sTitulo, "Atenção");
-  EXPECT_EQ(tela.notificacoes[0].iFlags, 48u);
   ASSERT_EQ(Impressoes().size(), 1u);
   EXPECT_EQ(Impressoes()[0].sParametros, Parametros(a2));
   EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
   EXPECT_TRUE(ExisteArquivo(OK(PRO_2)));
   EXPECT_EQ(m->iCTeAutorizada, 2);
   EXPECT_TRUE(m->Timer1Ativo());
+  EXPECT_EQ(m->RegistroImpressao.Pendentes().size(), 1u);
+
+  agora += 10 * 60 * 1000;
+  for (int passo = 0; passo < 3; ++passo) Passo();
+  ASSERT_EQ(tela.alertas.size(), 1u);
+  EXPECT_EQ(tela.alertas[0], "O arquivo de CTe \"" + a1 +
+                                 "\" não foi encontrado.\r\nNão pode imprimir o CTe.");
+  EXPECT_TRUE(tela.notificacoes.empty());
+  EXPECT_EQ(Impressoes().size(), 1u);
+
+  EscreveArquivo(a1, "<cteProc/>");
+  Passo();
+  Passo();
+  ASSERT_EQ(Impressoes().size(), 2u);
+  EXPECT_EQ(Impressoes()[1].sParametros, Parametros(a1));
+  EXPECT_TRUE(m->RegistroImpressao.Pendentes().empty());
+
+  // Another authorisation whose document never comes is given up after a day, logged.
+  const int32_t id3 = AdicionaCTe("35120612345678000199570010000099991000099999");
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe("35120612345678000199570010000099991000099999",
+                                                      "100", "135120000077777")));
+  Passo();
+  agora += 24LL * 60 * 60 * 1000;
+  Passo();
+  EXPECT_TRUE(m->RegistroImpressao.Pendentes().empty());
+  EXPECT_NE(LeTexto(m->Log.ArquivoDoDia(UnLocalidade::Agora()))
+                .find("impressão do CT-e " + std::to_string(id3) + " abandonada"),
+            std::string::npos);
+  EXPECT_EQ(Impressoes().size(), 2u);
+}
+
+// A printing program that does not start (not installed here) leaves the print pending, told
+// once; a record that cannot be written keeps the recorded answer in Retorno. Nothing is
+// marked done that was not done, and nothing is printed twice.
+TEST_F(Protocolo, ImpressaoQueNaoComecaERegistroSemGravacaoNaoMarcamNada) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const std::string autorizado = ArquivoAutorizado(MesAtual(), R::CHAVE_1);
+  EscreveArquivo(autorizado, "<cteProc/>");
+  bool bImpressora = false;
+  m->Executa = [&](const UnProcessos::PedidoExecucao& pedido) {
+    if (pedido.sArquivo == UNIDANFE && !bImpressora) return false;
+    execucoes.push_back(pedido);
+    return true;
+  };
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  for (int passo = 0; passo < 3; ++passo) Passo();
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+  EXPECT_EQ(Impressoes().size(), 0u);
+  ASSERT_EQ(tela.alertas.size(), 1u);
+  EXPECT_NE(tela.alertas[0].find("Não foi possível iniciar o programa de impressão"),
+            std::string::npos);
+  EXPECT_EQ(m->RegistroImpressao.Pendentes().size(), 1u);
+  bImpressora = true;  // installed
+  Passo();
+  Passo();
+  ASSERT_EQ(Impressoes().size(), 1u);
+  EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
+
+  // A folder in the record's place: it can be neither read nor written.
+  const std::string registro = inst.sRaizCTe + CNPJ + "/MonitorCTe-impressao.txt";
+  std::filesystem::remove(registro);
+  std::filesystem::create_directories(registro);
+  inst.banco->Executa(" update MOV_CTE_RET set CD_ST_CTE = null");
+  Resposta(PRO_2, R::ResultadoLote("100", InfProtDe(R::CHAVE_1, "100", "135120000088888")));
+  Passo();
+  Passo();
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");  // recorded
+  EXPECT_TRUE(ExisteArquivo(Retorno(PRO_2)));  // but its print is not lost
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_EQ(Impressoes().size(), 1u);
+  EXPECT_EQ(tela.iEsperando, 1u);
+  std::filesystem::remove(registro);
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_2)));
+  EXPECT_EQ(m->iCTeAutorizada, 2);
+  EXPECT_EQ(Impressoes().size(), 2u);
+  EXPECT_EQ(tela.iEsperando, 0u);
 }
 
 TEST_F(Protocolo, ArquivoQueNaoSaiDeRetornoEGravadoContadoEImpressoUmaVez) {

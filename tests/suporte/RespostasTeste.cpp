@@ -97,7 +97,7 @@ std::string RetornoEvento(const std::optional<InfEvento>& e) {
     xml += "<infEvento Id=\"ID" + e->nProt.value_or("") + "\"><tpAmb>2</tpAmb>" +
            "<verAplic>SP-CTe-20-06-2012</verAplic><cOrgao>35</cOrgao>" + Elemento("cStat", e->cStat) +
            "<xMotivo>Evento registrado e vinculado a CT-e</xMotivo>" + Elemento("chCTe", e->chCTe) +
-           Elemento("tpEvento", e->tpEvento) + "<xEvento>Cancelamento</xEvento>" +
+           Elemento("tpEvento", e->tpEvento) + Elemento("xEvento", e->xEvento) +
            "<nSeqEvento>1</nSeqEvento>" + Elemento("dhRegEvento", e->dhRegEvento) +
            Elemento("nProt", e->nProt) + "</infEvento>";
   return xml + "</retEventoCTe>";

@@ -59,6 +59,7 @@ struct InfEvento {
   Texto cStat = "135";
   Texto nProt = "135130000054321";
   Texto dhRegEvento = "2013-05-21T10:20:30-03:00";
+  Texto xEvento = "Cancelamento";
 };
 std::string RetornoEvento(const std::optional<InfEvento>& infEvento);
 

@@ -48,10 +48,12 @@ class TelaTeste : public UnTela::Tela {
   }
   void MostraCicloParado(const std::string& mensagem) override { ciclosParados.push_back(mensagem); }
   void MostraSituacaoArquivo(const std::string& linha) override { situacoes.push_back(linha); }
-  void MostraEspera(size_t quantidade, int64_t iMaisAntiga) override {
+  void MostraEspera(size_t quantidade, int64_t iIdadeMs, const std::string& motivo) override {
     iEsperando = quantidade;
-    iEsperaMaisAntiga = iMaisAntiga;
+    iIdadeEspera = iIdadeMs;
+    sMotivoComum = motivo;
   }
+  void MostraAlerta(const std::string& texto) override { alertas.push_back(texto); }
 
   std::string sVersao, sArquivo;
   std::vector<std::string> arquivosMostrados;
@@ -64,7 +66,9 @@ class TelaTeste : public UnTela::Tela {
   std::vector<std::string> ciclosParados;
   std::vector<std::string> situacoes;
   size_t iEsperando = 0;
-  int64_t iEsperaMaisAntiga = 0;
+  int64_t iIdadeEspera = 0;
+  std::string sMotivoComum;
+  std::vector<std::string> alertas;
   int iMensagensProcessadas = 0;
   std::function<void()> aoProcessarMensagens;
 };

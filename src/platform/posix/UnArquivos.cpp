@@ -48,10 +48,12 @@ bool GravaTudo(int fd, const char* dados, size_t tamanho) {
   return true;
 }
 
-bool GravaComFlags(const std::string& caminho, const std::string& conteudo, int flags) {
+bool GravaComFlags(const std::string& caminho, const std::string& conteudo, int flags,
+                   bool bNoDisco = false) {
   Descritor fd(open(caminho.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
   if (fd.Valor() < 0) return false;
   if (!GravaTudo(fd.Valor(), conteudo.data(), conteudo.size())) return false;
+  if (bNoDisco && fsync(fd.Valor()) != 0) return false;
   return fd.Fecha();
 }
 
@@ -195,7 +197,7 @@ std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo) 
 }
 
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo) {
-  return GravaComFlags(caminho, conteudo, O_TRUNC);
+  return GravaComFlags(caminho, conteudo, O_TRUNC, true);
 }
 
 bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo) {

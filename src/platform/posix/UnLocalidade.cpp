@@ -75,6 +75,12 @@ int64_t AgoraMilissegundos() {
   return static_cast<int64_t>(agora.tv_sec) * 1000 + agora.tv_nsec / 1000000;
 }
 
+int64_t MonotonicoMilissegundos() {
+  struct timespec agora {};
+  clock_gettime(CLOCK_MONOTONIC, &agora);
+  return static_cast<int64_t>(agora.tv_sec) * 1000 + agora.tv_nsec / 1000000;
+}
+
 DataHora Agora() { return HoraLocal(AgoraMilissegundos()); }
 
 std::string FormataDataHoraPadrao(const DataHora& d) {

@@ -233,13 +233,19 @@ void LeDocumento(pugi::xml_document& documento, std::string_view conteudo,
                  const std::string& origem) {
   auto erro = [&](ptrdiff_t deslocamento, const std::string& motivo) {
     return EXmlErro("XML mal formado em " + origem + ", " + Posicao(conteudo, deslocamento) + ": " +
-                    motivo);
+                    motivo, true);
+  };
+  // Short of memory for a large answer: the workstation's fault, not the file's.
+  auto falta = [](const pugi::xml_parse_result& r) {
+    if (r.status == pugi::status_out_of_memory)
+      throw EXmlErro("Memória insuficiente para o documento XML");
   };
   {
     pugi::xml_document estrutura;
     const pugi::xml_parse_result resultado =
         estrutura.load_buffer(conteudo.data(), conteudo.size(),
                               OPCOES_LEITURA & ~pugi::parse_escapes, pugi::encoding_auto);
+    falta(resultado);
     if (!resultado) throw erro(resultado.offset, resultado.description());
     try {
       VerificadorEstrutura().Verifica(estrutura, conteudo);
@@ -249,6 +255,7 @@ void LeDocumento(pugi::xml_document& documento, std::string_view conteudo,
   }
   const pugi::xml_parse_result resultado =
       documento.load_buffer(conteudo.data(), conteudo.size(), OPCOES_LEITURA, pugi::encoding_auto);
+  falta(resultado);
   if (!resultado) throw erro(resultado.offset, resultado.description());
 }
 

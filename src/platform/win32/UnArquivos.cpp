@@ -162,6 +162,7 @@ bool GravaArquivo(const std::string& caminho, const std::string& conteudo) {
   if (!arquivo.Valido()) return false;
   if (!SetEndOfFile(arquivo.Get())) return false;
   if (!GravaTudo(arquivo.Get(), conteudo)) return false;
+  if (!FlushFileBuffers(arquivo.Get())) return false;
   return arquivo.Fecha();
 }
 

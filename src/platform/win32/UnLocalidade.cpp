@@ -57,6 +57,8 @@ int64_t AgoraMilissegundos() {
   return static_cast<int64_t>(t.QuadPart / 10000ULL) - DE_1601_A_1970_MS;
 }
 
+int64_t MonotonicoMilissegundos() { return static_cast<int64_t>(GetTickCount64()); }
+
 DataHora Agora() { return HoraLocal(AgoraMilissegundos()); }
 
 std::string FormataDataHoraPadrao(const DataHora& d) {

@@ -140,6 +140,7 @@ bool CarregaBytes(IXMLDOMDocument2* documento, const std::string& conteudo) {
   VARIANT_BOOL ok = VARIANT_FALSE;
   const HRESULT hr = documento->load(origem, &ok);
   VariantClear(&origem);
+  if (hr == E_OUTOFMEMORY) throw EXmlErro("Memória insuficiente para o documento XML");
   return SUCCEEDED(hr) && ok == VARIANT_TRUE;
 }
 
@@ -158,11 +159,11 @@ Ponteiro<IXMLDOMDocument2> LeDocumento(const std::string& conteudo, const std::s
   documento->put_preserveWhiteSpace(VARIANT_TRUE);
   TextoBstr proibeDtd(L"ProhibitDTD");
   documento->setProperty(proibeDtd.Get(), Booleano(true));
-  if (!CarregaBytes(documento, conteudo)) throw EXmlErro(DescricaoErro(documento, origem));
+  if (!CarregaBytes(documento, conteudo)) throw EXmlErro(DescricaoErro(documento, origem), true);
   // Not every MSXML honours ProhibitDTD: the document type is refused here as well.
   Ponteiro<IXMLDOMDocumentType> tipo;
   if (SUCCEEDED(documento->get_doctype(tipo.Endereco())) && tipo)
-    throw EXmlErro("XML mal formado em " + origem + ": DTD não é aceita");
+    throw EXmlErro("XML mal formado em " + origem + ": DTD não é aceita", true);
   return novo;
 }
 

@@ -128,6 +128,10 @@ void TTelaConsole::MostraCicloParado(const std::string& mensagem) {
   if (!mensagem.empty()) std::cout << "Ciclo parado: " << LinhasDoTerminal(mensagem) << std::endl;
 }
 
+void TTelaConsole::MostraAlerta(const std::string& texto) {
+  std::cout << "Aviso: " << LinhasDoTerminal(texto) << std::endl;
+}
+
 void TTelaConsole::MostraSituacaoArquivo(const std::string& linha) {
   std::cout << "Arquivo " << LinhasDoTerminal(linha) << std::endl;
 }

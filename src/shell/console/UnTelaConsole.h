@@ -19,7 +19,8 @@ class TTelaConsole : public UnTela::Tela {
   void MostraCicloParado(const std::string& mensagem) override;
   void MostraSituacaoArquivo(const std::string& linha) override;
   // The lines of each file's changes already tell the terminal what waits.
-  void MostraEspera(size_t, int64_t) override {}
+  void MostraEspera(size_t, int64_t, const std::string&) override {}
+  void MostraAlerta(const std::string& texto) override;
 
   // Installs the handlers: SIGINT/SIGTERM "&Sair", SIGHUP "Reiniciar", SIGUSR1 "Zerar Valores".
   static void InstalaSinais();

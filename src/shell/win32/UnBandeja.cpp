@@ -51,6 +51,18 @@ void TBandeja::MudaDica(const std::wstring& dica) {
   if (bPresente_) Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
 }
 
+void TBandeja::MostraBalao(const std::wstring& titulo, const std::wstring& texto) {
+  if (!bPresente_) return;
+  NOTIFYICONDATAW balao = TrayIconData;
+  balao.uFlags = NIF_INFO;
+  wcsncpy(balao.szInfo, texto.c_str(), ARRAYSIZE(balao.szInfo) - 1);
+  balao.szInfo[ARRAYSIZE(balao.szInfo) - 1] = L'\0';
+  wcsncpy(balao.szInfoTitle, titulo.c_str(), ARRAYSIZE(balao.szInfoTitle) - 1);
+  balao.szInfoTitle[ARRAYSIZE(balao.szInfoTitle) - 1] = L'\0';
+  balao.dwInfoFlags = NIIF_WARNING;
+  Shell_NotifyIconW(NIM_MODIFY, &balao);
+}
+
 void TBandeja::Remove() {
   KillTimer(TrayIconData.hWnd, ID_TIMER_BANDEJA);
   if (bPresente_) Shell_NotifyIconW(NIM_DELETE, &TrayIconData);

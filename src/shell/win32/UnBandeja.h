@@ -20,6 +20,10 @@ class TBandeja {
   // The retry timer: once the icon is there the timer stops.
   void TentaDeNovo();
   void MudaDica(const std::wstring& dica);
+  // A balloon beside the icon; sent from a copy of the icon's data, so a later change of the
+  // tooltip never shows it again. A balloon the system chooses not to show is simply lost:
+  // the log holds the same line.
+  void MostraBalao(const std::wstring& titulo, const std::wstring& texto);
   void Remove();
   bool Presente() const { return bPresente_; }
 

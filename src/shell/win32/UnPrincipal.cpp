@@ -366,10 +366,15 @@ void TfrmPrincipal::ProcessaMensagens() { aplicacao_.ProcessaMensagens(); }
 
 // Between passes the file label tells how many answers wait in Retorno and for how long the
 // oldest has, so nobody needs the log to see that something is held.
-void TfrmPrincipal::MostraEspera(size_t quantidade, int64_t iMaisAntiga) {
+void TfrmPrincipal::MostraEspera(size_t quantidade, int64_t iIdadeMs,
+                                 const std::string& sMotivoComum) {
   if (bParado_) return;  // the stopped cycle's reason stays in view
-  MostraArquivo(UnArquivosEmEspera::TextoEspera(
-      quantidade, UnLocalidade::AgoraMilissegundos() - iMaisAntiga));
+  MostraArquivo(sMotivoComum.empty() ? UnArquivosEmEspera::TextoEspera(quantidade, iIdadeMs)
+                                     : sMotivoComum);
+}
+
+void TfrmPrincipal::MostraAlerta(const std::string& texto) {
+  bandeja_.MostraBalao(Largo(TITULO_APLICACAO), Largo(texto));
 }
 
 void TfrmPrincipal::MostraCicloParado(const std::string& mensagem) {

@@ -54,7 +54,9 @@ class TfrmPrincipal : public UnTela::Tela {
   void MostraCicloParado(const std::string& mensagem) override;
   // The activity log keeps each file's changes; the window shows how many wait.
   void MostraSituacaoArquivo(const std::string&) override {}
-  void MostraEspera(size_t quantidade, int64_t iMaisAntiga) override;
+  void MostraEspera(size_t quantidade, int64_t iIdadeMs, const std::string& sMotivoComum) override;
+  // The tray icon's balloon.
+  void MostraAlerta(const std::string& texto) override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND janela, UINT mensagem, WPARAM w, LPARAM l);

@@ -69,7 +69,7 @@ int wmain(int argc, wchar_t** argv) {
     frm.MostraVersao("Versão: 09/12/2026 10:42");
     frm.MostraContadores({"12", "0", "12", "0", "12", "1", "11", "1", "2", "5", "0"});
     // One answer broken since a quarter of an hour, one whose CT-e an ERP user holds.
-    frm.MostraEspera(2, UnLocalidade::AgoraMilissegundos() - 15 * 60 * 1000);
+    frm.MostraEspera(2, 15 * 60 * 1000, "");
     ShowWindow(frm.Handle(), SW_SHOWNORMAL);
     UnJanelasTeste::Espera([] { return false; }, 1000);
     ImprimeGeometria(frm.Handle());
