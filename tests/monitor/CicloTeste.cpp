@@ -197,10 +197,21 @@ TEST(Ciclo, PassoQueNaoPodeRodarParaOCicloQueTentaDeNovoSozinhoOuNoReiniciar) {
                       "NM_CAMINHO_RAIZ_CTE varchar(255))");
   inst.banco->Executa("insert into TAB_PARAMETRO (ID_PARAMETRO) values (1)");
   inst.banco->DefineRaizCTe(inst.sRaizCTe);
-  m->iRetomaCicloMs = 0;  // the minute has passed
+  // The time of day jumps while the cycle is stopped: an hour forward brings no retry before
+  // its minute, an hour back (summer time undone by hand) does not hold it back either.
+  int64_t agora = m->Monotonico();
+  m->Monotonico = [&] { return agora; };
+  const int64_t hora = m->Hora();
+  m->Hora = [&] { return hora + 3600 * 1000; };
+  agora += 1000;
+  m->Timer1Timer();
+  EXPECT_FALSE(m->Timer1Ativo());
+  m->Hora = [&] { return hora - 3600 * 1000; };
+  agora += m->iRetomaCicloMs;  // the minute has passed
   m->Timer1Timer();
   EXPECT_TRUE(m->Timer1Ativo());
   EXPECT_EQ(tela.ciclosParados.back(), "");
+  m->Monotonico = UnLocalidade::MonotonicoMilissegundos;
 
   m->IBD_BancoDados->Desconecta();
   inst.banco->Executa("drop table tab_parametro");

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <thread>
 
+#include "shell/UnAjustesCiclo.h"
 #include "suporte/PastaTemporaria.h"
 
 namespace R = RespostasTeste;
@@ -140,4 +141,95 @@ TEST_F(Isolamento, ArquivoMalFormadoNaoSeguraOsOutrosESaiParaErroQuandoParaDeMud
   // One log line when it started to wait, one when it was set aside, one for the move.
   EXPECT_EQ(LinhasDoLog(quebrado), 3u);
   EXPECT_TRUE(Nula("CD_ST_CTE", id1));
+}
+
+// An ERP update adds a rule that refuses every authorisation: the well-formed answers wait in
+// Retorno however long, the refusal is told once for them all, and once the rule is gone every
+// one is recorded without anybody moving a file.
+TEST_F(Isolamento, RecusaDoBancoParaTodosEsperaEmRetornoEGravaQuandoPassa) {
+  m->Log.Inicia(inst.sPastaErp);
+  int64_t agora = 1000000;
+  m->Monotonico = [&] { return agora; };
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  for (const std::string& chave : {R::CHAVE_1, R::CHAVE_2})
+    EscreveArquivo(ArquivoAutorizado(MesAtual(), chave), "<cteProc/>");
+  const std::string pro2 = "351000012345679-pro-rec.xml";
+  R::InfProt p1, p2;
+  p2.chCTe = R::CHAVE_2;
+  Resposta(PRO_1, R::ResultadoLote("100", p1));
+  Resposta(pro2, R::ResultadoLote("100", p2));
+  inst.banco->Executa("alter table MOV_CTE_RET add constraint CK_AUTORIZACAO check "
+                      "(CD_ST_CTE is null or CD_ST_CTE <> 100)");
+  // Far past the time that sets a broken file aside.
+  for (int passo = 0; passo < 4; ++passo, agora += UnAjustesCiclo::ESPERA_SEPARAR_MS) Passo();
+  EXPECT_TRUE(ExisteArquivo(Retorno(PRO_1)));
+  EXPECT_TRUE(ExisteArquivo(Retorno(pro2)));
+  EXPECT_FALSE(std::filesystem::exists(Erro(PRO_1)));
+  EXPECT_TRUE(Nula("CD_ST_CTE", id1));
+  EXPECT_EQ(tela.iEsperando, 2u);
+  EXPECT_TRUE(m->Timer1Ativo());
+  ASSERT_EQ(tela.alertas.size(), 1u);
+  EXPECT_EQ(tela.alertas[0].rfind("O banco de dados recusa as respostas (2 arquivos aguardando): ", 0),
+            0u) << tela.alertas[0];
+  EXPECT_NE(tela.alertas[0].find("CK_AUTORIZACAO"), std::string::npos);
+  EXPECT_EQ(tela.sMotivoComum, tela.alertas[0]);
+  EXPECT_LE(tela.situacoes.size(), 1u);  // the first file's own line, before it was shared
+  EXPECT_TRUE(Impressoes().empty());
+
+  m->IBD_BancoDados->Desconecta();  // the rule's table is free to change
+  inst.banco->Executa("alter table MOV_CTE_RET drop constraint CK_AUTORIZACAO");
+  Passo();
+  EXPECT_EQ(Coluna("CD_ST_CTE", id1), "100");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id2), "100");
+  EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
+  EXPECT_TRUE(ExisteArquivo(OK(pro2)));
+  EXPECT_EQ(Impressoes().size(), 2u);
+  EXPECT_EQ(m->iCTeAutorizada, 2);
+  EXPECT_EQ(m->iConfirmacaoErro, 0);
+  EXPECT_EQ(tela.iEsperando, 0u);
+  ASSERT_EQ(tela.alertas.size(), 2u);
+  EXPECT_EQ(tela.alertas[1].rfind("O banco de dados não recusa mais as respostas", 0), 0u);
+  EXPECT_EQ(LinhasDoLog("O banco de dados recusa as respostas"), 1u);
+}
+
+// An ERP trigger refuses one CT-e with an exception of its own, which no class names: that
+// answer waits, and the same company's other answers, the next company's and those that come
+// later are recorded; the cycle never stops.
+TEST_F(Isolamento, ExcecaoDeGatilhoDoErpSeguraSoAquelaResposta) {
+  int64_t agora = 1000000;
+  m->Monotonico = [&] { return agora; };
+  const int32_t id1 = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
+  const std::string cnpj2 = "22222222000122";
+  const int32_t id3 = inst.banco->AdicionaCTe(inst.banco->AdicionaEmpresa(cnpj2), CHAVE_3);
+  inst.banco->Executa("create exception E_CTE_BLOQUEADO 'CT-e bloqueado pelo financeiro'");
+  inst.banco->Executa("create trigger TG_BLOQUEIO for MOV_CTE_RET before update as begin "
+                      "if (new.id_cte = " + std::to_string(id1) +
+                      " and new.CD_ST_CTE is not null) then exception E_CTE_BLOQUEADO; end");
+  Resposta(R::NomeSituacao(R::CHAVE_1), R::Situacao("100", R::InfProt{}));
+  R::InfEvento cancelamento;
+  cancelamento.chCTe = R::CHAVE_2;
+  Resposta(R::NomeEvento(R::CHAVE_2), R::RetornoEvento(cancelamento));
+  R::InfProt outra;
+  outra.chCTe = CHAVE_3;
+  R::EscreveResposta(inst.Retorno(cnpj2) + R::NomeSituacao(CHAVE_3), R::Situacao("100", outra));
+  for (int passo = 0; passo < 3; ++passo, agora += UnAjustesCiclo::ESPERA_SEPARAR_MS) Passo();
+  EXPECT_TRUE(ExisteArquivo(Retorno(R::NomeSituacao(R::CHAVE_1))));
+  EXPECT_TRUE(Nula("CD_ST_CTE", id1));
+  EXPECT_EQ(Coluna("CD_ST_CAN_CTE", id2), "135");
+  EXPECT_EQ(Coluna("CD_ST_CTE", id3), "100");
+  EXPECT_TRUE(m->Timer1Ativo());
+  ASSERT_EQ(tela.situacoes.size(), 1u);
+  EXPECT_NE(tela.situacoes[0].find("aguardando (recusado pelo banco de dados)"), std::string::npos);
+  EXPECT_NE(tela.situacoes[0].find("CT-e bloqueado pelo financeiro"), std::string::npos);
+  // An answer that comes later is recorded too.
+  R::InfProt depois;
+  depois.chCTe = CHAVE_3;
+  depois.nProt = "135120000099999";
+  R::EscreveResposta(inst.Retorno(cnpj2) + R::NomeSituacao(CHAVE_3), R::Situacao("100", depois));
+  Passo();
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id3), "135120000099999");
+  EXPECT_TRUE(ExisteArquivo(Retorno(R::NomeSituacao(R::CHAVE_1))));
+  EXPECT_TRUE(tela.ciclosParados.empty() || tela.ciclosParados.back().empty());
 }
