@@ -88,6 +88,20 @@ void Cenario::CriaPastas() const {
   for (const std::string& cnpj : sCnpjs) UnFuncoesCTe::CriaPastasCTe(inst.sRaizCTe, cnpj);
 }
 
+void Cenario::EscreveArquivosAlheios(int quantidade) const {
+  const char* const FINAIS[] = {"-sit.xml", "-pro-rec.xml", "-sit.xml", "-pro-rec.xml",
+                                "-sit.err", "-ped-sta.xml"};
+  for (int i = 0; i < quantidade; ++i) {
+    // An NF-e's key: model 55 where a CT-e's has 57.
+    std::string numero = std::to_string(100000000 + i);
+    const std::string chave = "3512061234567800019955001" + numero + "1" + numero.substr(1);
+    RespostasTeste::EscreveResposta(
+        Retorno() + chave + FINAIS[i % 6],
+        "<retConsSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"><cStat>100</cStat>"
+        "</retConsSitNFe>");
+  }
+}
+
 void Cenario::EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>& ctes) const {
   using namespace RespostasTeste;
   const std::string pasta = Retorno();

@@ -39,6 +39,9 @@ class Cenario {
   void EscreveRespostas(TipoResposta tipo, const std::vector<CTeMedicao>& ctes) const;
   // Processing-result files (authorised) whose last write lies `idadeMs` milliseconds back.
   void EscreveResultadosLote(const std::vector<CTeMedicao>& ctes, int64_t idadeMs) const;
+  // Files the monitor leaves where they are in the first company's Retorno: NF-e answers under
+  // the names of its masks, with NF-e content, and names no processor takes.
+  void EscreveArquivosAlheios(int quantidade) const;
   // Where the transmitter keeps the authorised document of a CT-e this month, for printing.
   std::string DocumentoAutorizado(const CTeMedicao& cte) const;
 
