@@ -9,7 +9,8 @@ if [ "${1:-}" != --no-espaco-proprio ]; then
   exec unshare --user --map-root-user --mount --fork bash "$0" --no-espaco-proprio "$@"
 fi
 shift
-QEMU=$(command -v qemu-i386) || { echo "emula-i386: qemu-i386 (package qemu-user) is missing" >&2; exit 1; }
+QEMU=$(bash "$(dirname "$0")/qemu-i386.sh" caminho)
+[ -x "$QEMU" ] || { echo "emula-i386: run 'qemu-i386.sh prepara' first" >&2; exit 1; }
 mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
 # ELF, 32-bit, little endian, executable or shared object, machine i386. F: qemu is opened now,
 # so every program started inside, whatever its root or namespace, finds it.

@@ -62,7 +62,8 @@ FALHOS=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p
 PULADOS=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$SAIDA" | tail -1)
 # Which code ran: the 32-bit product, or the same sources built for x86-64.
 ROTULO=$([ "$PASTA_WINE" = build-win ] && echo Windows32 || echo Windows64)
-echo "$ROTULO: ${APROVADOS:-0} passed, ${FALHOS:-0} failed, ${PULADOS:-0} skipped"
+echo "$ROTULO: ${APROVADOS:-0} passed, ${FALHOS:-0} failed, ${PULADOS:-0} skipped$(
+  [ ${#EMULADOR[@]} -gt 0 ] && echo ', emulated')"
 if [ "$CODIGO" -ne 0 ] || [ -z "$APROVADOS" ]; then
   echo "Windows tests failed (exit $CODIGO)" >&2
   exit 1

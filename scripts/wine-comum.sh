@@ -2,14 +2,19 @@
 # machine, its prefix, the Brazilian workstation's locale and a virtual screen.
 #
 # The product is the 32-bit build (build-win), run by the 32-bit Wine. Where the kernel runs
-# 64-bit code only (ia32_emulation off), MONITOR_EMULA_I386=1 runs the 32-bit Wine through qemu
-# (emula-i386.sh), and EMULADOR holds the command every Wine run then goes through. It is not
-# the default: under the qemu-user of this Debian (7.2) the 32-bit Wine's explorer and the window
-# tests crash. Otherwise, and where no 32-bit Wine can be had, the same sources built for
-# x86-64 (build-win64) run under the 64-bit Wine. Without a 32-bit Wine on the machine,
-# testa-windows.sh runs under raiz-i386.sh, which lays one over /usr for the run alone.
+# 64-bit code only (ia32_emulation off), the 32-bit Wine runs through qemu-i386 10 from the
+# backports suite (qemu-i386.sh, emula-i386.sh), and EMULADOR holds the command every Wine run
+# then goes through; MONITOR_EMULA_I386=0 turns that off. Where neither can be had, the same
+# sources built for x86-64 (build-win64) run under the 64-bit Wine. Without a 32-bit Wine on the
+# machine, testa-windows.sh runs under raiz-i386.sh, which lays one over /usr for the run alone.
 
 NUCLEOS=$(nproc 2>/dev/null || echo 2)
+
+# Whether the 32-bit Wine starts through qemu-i386 (fetched the first time).
+emulacao_funciona() {
+  [ "${MONITOR_EMULA_I386:-}" != 0 ] && bash "$RAIZ/scripts/qemu-i386.sh" prepara &&
+    "$@" bash "$RAIZ/scripts/emula-i386.sh" /usr/lib/wine/wine --version >/dev/null 2>&1
+}
 
 configura_windows() {  # build folder, toolchain file
   cmake -S "$RAIZ" -B "$RAIZ/$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$RAIZ/cmake/$2" \
@@ -21,14 +26,14 @@ configura_windows() {  # build folder, toolchain file
 entra_raiz_i386() {  # the script, from the checkout; its arguments
   [ ! -x /usr/lib/wine/wine ] && [ -z "${MONITOR_RAIZ_I386:-}" ] || return 0
   echo "== 32-bit Wine from Debian's i386 packages, for this run alone"
-  # Where no namespace can be made (a container without the right) or the kernel runs no
-  # 32-bit code, the stage goes on without it, unless qemu is to run that code.
+  # Where no namespace can be made (a container without the right), or neither the kernel nor
+  # qemu runs 32-bit code, the stage goes on without it.
+  local raiz=(bash "$RAIZ/scripts/raiz-i386.sh" executa)
   if bash "$RAIZ/scripts/raiz-i386.sh" prepara &&
-    { [ "${MONITOR_EMULA_I386:-}" = 1 ] ||
-      bash "$RAIZ/scripts/raiz-i386.sh" executa /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
+    { "${raiz[@]}" /usr/lib/wine/wine --version >/dev/null 2>&1 || emulacao_funciona "${raiz[@]}"; }; then
     # /usr is read-only there.
     localidade_brasileira
-    exec bash "$RAIZ/scripts/raiz-i386.sh" executa bash "$RAIZ/$1" "${@:2}"
+    exec "${raiz[@]}" bash "$RAIZ/$1" "${@:2}"
   fi
   echo "(the 32-bit Wine from the i386 packages cannot run here)"
 }
@@ -37,14 +42,14 @@ escolhe_wine() {
   EMULADOR=()
   if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     PASTA_WINE=build-win
-  elif [ -x /usr/lib/wine/wine ] && [ "${MONITOR_EMULA_I386:-}" = 1 ] &&
-    bash "$RAIZ/scripts/emula-i386.sh" /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    echo "(32-bit programs do not run on this kernel: the 32-bit Wine runs through qemu-i386)"
+  elif [ -x /usr/lib/wine/wine ] && emulacao_funciona; then
+    echo "(32-bit programs do not run on this kernel: the 32-bit Wine runs through qemu-i386" \
+      "$("$(bash "$RAIZ/scripts/qemu-i386.sh" caminho)" --version | head -1 | awk '{print $3}'))"
     EMULADOR=(bash "$RAIZ/scripts/emula-i386.sh")
     PASTA_WINE=build-win
   elif [ -x /usr/lib/wine/wine ]; then
-    echo "(32-bit programs do not run on this kernel: the x86-64 build runs under the 64-bit Wine" \
-      "instead; MONITOR_EMULA_I386=1 runs the 32-bit one through qemu-i386)"
+    echo "(32-bit programs do not run on this kernel and qemu-i386 10 could not be had or run" \
+      "here: the x86-64 build runs under the 64-bit Wine instead)"
     PASTA_WINE=build-win64
   else
     echo "(no 32-bit Wine on this machine: the x86-64 build runs under the 64-bit Wine instead)"
