@@ -10,7 +10,9 @@ class TelaMedicao : public UnTela::Tela {
   void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>&) override {
     ++iContadores;
   }
-  void PerguntaSemEspera(const std::string&, std::function<void()>) override { ++iPerguntas; }
+  void PerguntaSemEspera(const std::string&, const std::string&, std::function<void()>) override {
+    ++iPerguntas;
+  }
   void MostraNotificacao(const std::string&, const std::string&, unsigned) override {
     ++iNotificacoes;
   }

@@ -3,7 +3,6 @@
 #include "platform/UnIni.h"
 #include "shell/UnMonitor.h"
 
-using UnTela::EFimMonitor;
 
 namespace {
 
@@ -35,7 +34,7 @@ std::string TMonitorCTe::RetornaNomeBanco() {
   if (!UnArquivos::ExisteArquivo(locainiServidor)) {
     tela.MostraNotificacao("Não foi encontrado o arquivo de inicialização", AVISO_DO_SISTEMA,
                            UnTela::ICONE_ERRO);
-    throw EFimMonitor{1};
+    Finaliza(1, "arquivo de inicialização não encontrado");
   }
   sServidor = UnIni::LeIni(locainiServidor, "Database", "Servidor", "");
   sPath = UnIni::LeIni(locainiServidor, "Database", "path", "");
@@ -53,7 +52,7 @@ std::string TMonitorCTe::RetornaPastaDados() {
       tela.MostraNotificacao(
           "Não foi encontrado o arquivo de inicialização dentro da pasta quelvix Empresa",
           AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
-      throw EFimMonitor{1};
+      Finaliza(1, "arquivo de inicialização do ERP não encontrado");
     }
     return servidor.substr(0, servidor.rfind(SEP) + 1);
   }
@@ -61,7 +60,7 @@ std::string TMonitorCTe::RetornaPastaDados() {
   if (!UnArquivos::ExistePasta(dados)) {
     tela.MostraNotificacao("Não foi encontrado a pasta Dados no servidor", AVISO_DO_SISTEMA,
                            UnTela::ICONE_ERRO);
-    throw EFimMonitor{1};
+    Finaliza(1, "pasta Dados não encontrada");
   }
   return dados;
 }
@@ -80,13 +79,13 @@ void TMonitorCTe::ConectaBancoDados(const std::string& nome) {
     tela.MostraNotificacao("O Sistema não conseguiu conectar com a base de dados.\r" +
                                erro.TipoNome() + ": " + erro.what(),
                            AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
-    throw EFimMonitor{1};
+    Finaliza(1, "sem conexão com a base de dados");
   } catch (const std::exception& erro) {
     tela.MostraNotificacao(
         std::string("O Sistema não conseguiu conectar com a base de dados.\rException: ") +
             erro.what(),
         AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
-    throw EFimMonitor{1};
+    Finaliza(1, "sem conexão com a base de dados");
   }
 }
 

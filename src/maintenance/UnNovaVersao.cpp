@@ -19,7 +19,7 @@ bool EhProgramaWindows(const std::string& caminho) {
 
 [[noreturn]] void FinalizaComAviso(UnTela::Tela& tela, const std::string& texto, unsigned flags) {
   tela.MostraNotificacao(texto, AVISO_DO_SISTEMA, flags);
-  throw UnTela::EFimMonitor{1};
+  throw UnTela::EFimMonitor{1, false, NumaLinha(texto), ""};
 }
 
 }  // namespace
@@ -92,5 +92,5 @@ void TMonitorCTe::VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo) {
            "@F1 @M" + a.PastaAtualizacaoParametro + " @E" + a.PastaExecutavelParametro + " @A" +
                a.NomeExecutavel,
            "", false});
-  throw UnTela::EFimMonitor{0, true};
+  Finaliza(0, "nova versão: a vez passou ao atualizador", "", true);
 }

@@ -230,6 +230,6 @@ void TMonitorCTe::MostraArquivoErro(const std::string& caminho) {
   // The pass goes on at once: an unattended workstation must not hold the other files, nor
   // the company's lock, until someone answers.
   tela.PerguntaSemEspera(
-      "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?",
+      "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?", caminho,
       [this, caminho] { Executa({"", "explorer", caminho, "", false}); });
 }

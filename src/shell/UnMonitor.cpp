@@ -1,6 +1,7 @@
 #include "shell/UnMonitor.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "maintenance/UnDataArquivo.h"
 #include "maintenance/UnEnderecoSite.h"
@@ -70,7 +71,13 @@ void TMonitorCTe::Timer1Timer() {
   // A stopped cycle tries again by itself once a minute; the checks below run at every tick.
   if (bTimer1Ativo || Monotonico() - iCicloParadoEm >= iRetomaCicloMs)
     ExecutaPasso([this] { ProcessaEmpresas(); }, false);
+  ReiniciaSePendente();
   VerificaContinuidade();
+}
+
+void TMonitorCTe::ReiniciaSePendente() {
+  if (bPassoEmExecucao || !std::exchange(bReinicioPendente_, false)) return;
+  BitBtn3Click();
 }
 
 void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeErro) {
@@ -96,11 +103,11 @@ void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeEr
     bTimer1Ativo = false;
     iCicloParadoEm = Monotonico();
     if (IBD_BancoDados) IBD_BancoDados->Desconecta();
-    if (classe == UnClassesErro::ClasseErro::ConexaoPerdida) {
-      tela.MostraNotificacao("O sistema será finalizado. Erro: " + mensagem, AVISO_DO_SISTEMA,
-                             UnTela::ICONE_ERRO);
-      throw EFimMonitor{1};
-    }
+    // Told once the window is gone: a notice open here would keep this process, and with it
+    // the single-instance mark, alive until somebody came.
+    if (classe == UnClassesErro::ClasseErro::ConexaoPerdida)
+      Finaliza(1, "conexão perdida: " + NumaLinha(mensagem),
+               "O sistema será finalizado. Erro: " + mensagem);
     tela.MostraCicloParado(mensagem);
     if (bExibeErro) MostraErroPadrao(mensagem);
   }
@@ -110,8 +117,8 @@ void TMonitorCTe::VerificaContinuidade() {
   // Only a process list that was read and holds no ERP program ends the monitor.
   std::optional<bool> bErp = ProcessoEmExecucao("quelvixEmpresa.exe");
   if (bErp == false) bErp = ProcessoEmExecucao("quelvixEmpresa4.exe");
-  if (bErp == false) throw EFimMonitor{0};
-  if (!ConexaoPermitida()) throw EFimMonitor{0};
+  if (bErp == false) Finaliza(0, "nenhum programa do ERP em execução");
+  if (!ConexaoPermitida()) Finaliza(0, "o ERP pediu DESCONECTAR");
 }
 
 void TMonitorCTe::ProcessaEmpresas() {
@@ -159,14 +166,17 @@ void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
                    [&](const TEmpresaObservada& e) { return e.sPastaRetorno == pasta; });
   if (empresa == sEmpresas.end()) return;
   const std::string cnpj = empresa->sCNPJ;
-  MarcaPasso passo(bPassoEmExecucao);
-  ExecutaPasso(
-      [&] {
-        ProcessaEmpresa(cnpj);
-        EncerraTransacaoPasso();
-        MostraEspera();
-      },
-      false);
+  {
+    MarcaPasso passo(bPassoEmExecucao);
+    ExecutaPasso(
+        [&] {
+          ProcessaEmpresa(cnpj);
+          EncerraTransacaoPasso();
+          MostraEspera();
+        },
+        false);
+  }
+  ReiniciaSePendente();
 }
 
 void TMonitorCTe::MostraEspera() {
@@ -244,8 +254,7 @@ bool TMonitorCTe::ConexaoPermitida() {
       // flag that stays unreadable is told once, not at every tick.
       if (episodioConectado_.Ocorre()) {
         Log.Registra("Conectado.txt ilegível");
-        tela.MostraNotificacao("Não foi possível acessar a pasta Dados no Servidor.",
-                               AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
+        tela.MostraAlerta("Não foi possível acessar a pasta Dados no Servidor.");
       }
       return true;
     }
@@ -264,19 +273,30 @@ void TMonitorCTe::BitBtn2Click() {
 }
 
 void TMonitorCTe::BitBtn3Click() {
+  if (bPassoEmExecucao) {
+    bReinicioPendente_ = true;
+    return;
+  }
   TrataEvento([this] {
     ZeraContadores();
     MostraContadores();
     ExecutaPasso([this] { ProcessaEmpresas(); }, true);
   });
+  ReiniciaSePendente();
 }
 
-void TMonitorCTe::Sair1Click() {
+void TMonitorCTe::Sair1Click(const std::string& motivo) {
   if (bEncerrado) return;
   bEncerrado = true;
   bTimer1Ativo = false;
   DesconectaBancoDados();
-  throw EFimMonitor{0};
+  Finaliza(0, motivo);
+}
+
+void TMonitorCTe::Finaliza(int iCodigoSaida, const std::string& motivo, const std::string& aviso,
+                           bool bImediato) {
+  Encerra(iCodigoSaida, motivo);
+  throw EFimMonitor{iCodigoSaida, bImediato, motivo, aviso};
 }
 
 void TMonitorCTe::TrataEvento(const std::function<void()>& evento) {
@@ -288,8 +308,10 @@ void TMonitorCTe::TrataEvento(const std::function<void()>& evento) {
   }
 }
 
-void TMonitorCTe::Encerra(int iCodigoSaida) {
-  Log.Registra("fim do monitor, código " + std::to_string(iCodigoSaida));
+void TMonitorCTe::Encerra(int iCodigoSaida, const std::string& motivo) {
+  if (std::exchange(bFimRegistrado_, true)) return;
+  Log.Registra("fim do monitor" + (motivo.empty() ? std::string() : " (" + motivo + ")") +
+               ", código " + std::to_string(iCodigoSaida));
 }
 
 void TMonitorCTe::MostraErroPadrao(const std::string& mensagem) {

@@ -73,13 +73,19 @@ class TMonitorCTe {
   void VerificaContinuidade();
   // Buttons and menu, as the shells call them; errors go to the standard error display.
   void BitBtn2Click();  // "Zerar Valores"
-  void BitBtn3Click();  // "Reiniciar"
-  void Sair1Click();    // "&Sair": disconnects and ends the monitor (raises EFimMonitor)
+  // "Reiniciar"; pressed while a pass runs, it runs right after that pass.
+  void BitBtn3Click();
+  // "&Sair", and every other ending a person or the system asks for (the session's end, a
+  // close from outside): disconnects and ends the monitor (raises EFimMonitor).
+  void Sair1Click(const std::string& motivo = "&Sair");
   // Runs an event handler: an error that escapes it goes to the standard error display.
   void TrataEvento(const std::function<void()>& evento);
   void MostraErroPadrao(const std::string& mensagem);
-  // The shell tells how the monitor ends, for the activity log.
-  void Encerra(int iCodigoSaida);
+  // Ends the monitor: logs why and with which code, then raises EFimMonitor.
+  [[noreturn]] void Finaliza(int iCodigoSaida, const std::string& motivo,
+                             const std::string& aviso = "", bool bImediato = false);
+  // The ending in the activity log, once whichever side tells it first.
+  void Encerra(int iCodigoSaida, const std::string& motivo);
   bool Timer1Ativo() const { return bTimer1Ativo; }
   bool PassoEmExecucao() const { return bPassoEmExecucao; }
 
@@ -223,6 +229,10 @@ class TMonitorCTe {
   bool bTimer1Ativo = false;
   bool bPassoEmExecucao = false;
   bool bEncerrado = false;
+  bool bFimRegistrado_ = false;
+  bool bReinicioPendente_ = false;  // "Reiniciar" pressed while a pass ran
+  // Runs a "Reiniciar" pressed during the pass that just ended.
+  void ReiniciaSePendente();
   int64_t iCicloParadoEm = 0;  // when the cycle last stopped (monotonic ms)
   std::vector<TEmpresaObservada> sEmpresas;
   // A file's turn failed: it waits for its reason, or the error leaves for the pass.

@@ -23,9 +23,11 @@ class Tela {
   virtual void MostraArquivo(const std::string& nome) = 0;
   // The eleven counters formatted, in the order of the counter fields.
   virtual void MostraContadores(const std::array<std::string, QUANTIDADE_CONTADORES>& valores) = 0;
-  // A yes/no question that the caller does not wait for: `seSim` runs later, when and if the
-  // user answers yes, and never once the monitor is ending.
-  virtual void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) = 0;
+  // A yes/no question about `arquivo` that the caller does not wait for: `seSim` runs later,
+  // when and if the user answers yes, and never once the monitor is ending. One question per
+  // file: a file already asked about and not answered is not asked about again.
+  virtual void PerguntaSemEspera(const std::string& texto, const std::string& arquivo,
+                                 std::function<void()> seSim) = 0;
   // A modal message box: text, caption and MB_ icon flags.
   virtual void MostraNotificacao(const std::string& texto, const std::string& titulo,
                                  unsigned flags) = 0;
@@ -48,10 +50,14 @@ class Tela {
 
 // Raised to end the monitor at once; the shell ends the process with this exit code. The
 // hand-over to the updater ends it without any shutdown step (`bImediato`): the updater
-// replaces the executable, which nothing of this process may hold by then.
+// replaces the executable, which nothing of this process may hold by then. `sMotivo` is why,
+// for the log; `sAviso`, when not empty, is told to the person once the monitor's windows are
+// gone and a new copy may start.
 struct EFimMonitor {
   int iCodigoSaida = 0;
   bool bImediato = false;
+  std::string sMotivo;
+  std::string sAviso;
 };
 
 }  // namespace UnTela

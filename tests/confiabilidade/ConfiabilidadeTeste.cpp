@@ -156,8 +156,10 @@ TEST(Confiabilidade, LogDeUmPassoComTodasAsRotas) {
             std::string::npos)
       << log;
   EXPECT_NE(log.find(nfe + " | mantido | id_cte -"), std::string::npos) << log;
-  c.m->Encerra(0);
-  EXPECT_NE(c.Log().find("fim do monitor, código 0"), std::string::npos);
+  // The ending, with its reason, once however many sides tell it.
+  EXPECT_THROW(c.m->Sair1Click(), UnTela::EFimMonitor);
+  c.m->Encerra(0, "&Sair");
+  EXPECT_EQ(Ocorrencias(c.Log(), "fim do monitor (&Sair), código 0"), 1);
 }
 
 TEST(Confiabilidade, LogTrocaDeDiaELimpaOsDeMaisDeTrintaDias) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "platform/UnTrava.h"
 #include "suporte/InstalacaoTeste.h"
@@ -229,6 +230,27 @@ TEST(Ciclo, PassoQueNaoPodeRodarParaOCicloQueTentaDeNovoSozinhoOuNoReiniciar) {
   EXPECT_EQ(m->iLotesErro, 0);
   EXPECT_TRUE(tela.notificacoes.empty());
   EXPECT_EQ(tela.ciclosParados.back(), "");
+}
+
+TEST(Ciclo, ReiniciarDuranteUmPassoRodaLogoDepoisDele) {
+  InstalacaoTeste inst;
+  inst.banco->AdicionaEmpresa("11111111000111");
+  PastaTemporaria outra;
+  ErpSubstituto erp(outra.Caminho(), "quelvixEmpresa.exe");
+  TelaTeste tela;
+  auto m = inst.Monitor(tela);
+  m->ProcessaEmpresas();
+  m->iLotesErro = 3;
+  bool bApertado = false;
+  tela.aoProcessarMensagens = [&] {
+    if (m->PassoEmExecucao() && !std::exchange(bApertado, true)) m->BitBtn3Click();
+  };
+  const size_t passos = tela.ciclosParados.size();  // each pass ends by clearing the stop
+  m->Timer1Timer();
+  EXPECT_TRUE(bApertado);
+  EXPECT_EQ(tela.ciclosParados.size() - passos, 2u);  // the tick's pass and that of "Reiniciar"
+  EXPECT_EQ(m->iLotesErro, 0);
+  EXPECT_TRUE(m->Timer1Ativo());
 }
 
 TEST(Ciclo, ErroNoReiniciarVaiParaAExibicaoPadrao) {

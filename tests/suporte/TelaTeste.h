@@ -22,8 +22,10 @@ class TelaTeste : public UnTela::Tela {
     ++iMostrasContadores;
   }
   // Recorded and left waiting, as a user away from the workstation leaves it.
-  void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) override {
+  void PerguntaSemEspera(const std::string& texto, const std::string& arquivo,
+                         std::function<void()> seSim) override {
     perguntas.push_back(texto);
+    arquivosPerguntados.push_back(arquivo);
     respostasPendentes.push_back(std::move(seSim));
   }
   // The user comes back and answers every waiting question.
@@ -60,6 +62,7 @@ class TelaTeste : public UnTela::Tela {
   std::array<std::string, UnTela::QUANTIDADE_CONTADORES> contadores{};
   int iMostrasContadores = 0;
   std::vector<std::string> perguntas;
+  std::vector<std::string> arquivosPerguntados;
   std::vector<std::function<void()>> respostasPendentes;
   std::vector<Notificacao> notificacoes;
   std::vector<std::string> avisos;

@@ -211,9 +211,11 @@ TEST_F(JanelaPrincipal, IconeDaBandejaEOCicloParadoNaDica) {
 TEST_F(JanelaPrincipal, FecharEsconde_IconeAbre_SairEncerra) {
   const HWND janela = frm.Handle();
   ShowWindow(janela, SW_SHOW);
-  SendMessageW(janela, WM_CLOSE, 0, 0);
+  SendMessageW(janela, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
   EXPECT_TRUE(IsWindow(janela));
   EXPECT_FALSE(IsWindowVisible(janela));
+  SendMessageW(aplicacao.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the taskbar entry's close
+  EXPECT_FALSE(aplicacao.Terminando());
   SendMessageW(janela, WM_COMMAND, MAKEWPARAM(TfrmPrincipal::ID_BIT_BTN1, BN_CLICKED), 0);
   EXPECT_FALSE(IsWindowVisible(janela));
 
@@ -288,6 +290,8 @@ TEST_F(JanelaPrincipal, PerguntaNaoEsperaEOSimAbreOArquivoDepois) {
   EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->btnSim), L"&Yes");
   EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->btnNao), L"&No");
   EXPECT_EQ(frmPerguntaSemEspera->Pendentes(), 2u);
+  EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->lblArquivo), L"Arquivo 1 de 2: a-cte.err");
+  EXPECT_NE(GetForegroundWindow(), pergunta);  // it flashes, it takes nobody's keyboard
   EXPECT_TRUE(pedidos.empty());
 
   SendMessageW(frmPerguntaSemEspera->btnSim, BM_CLICK, 0, 0);
@@ -297,6 +301,7 @@ TEST_F(JanelaPrincipal, PerguntaNaoEsperaEOSimAbreOArquivoDepois) {
   EXPECT_FALSE(pedidos[0].bOculto);
   ASSERT_TRUE(IsWindow(pergunta));  // the second question is still there
   EXPECT_EQ(frmPerguntaSemEspera->Pendentes(), 1u);
+  EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->lblArquivo), L"Arquivo 2 de 2: b-cte.err");
   SendMessageW(frmPerguntaSemEspera->btnSim, BM_CLICK, 0, 0);
   ASSERT_EQ(pedidos.size(), 2u);
   EXPECT_EQ(pedidos[1].sParametros, "C:\\CTe\\1\\Erro\\b-cte.err");
@@ -313,8 +318,8 @@ TEST_F(JanelaPrincipal, PerguntaNaoEsperaEOSimAbreOArquivoDepois) {
 
 TEST_F(JanelaPrincipal, SairComPerguntasAbertasNaoRespondeMaisNada) {
   int iRespostas = 0;
-  frm.PerguntaSemEspera("primeira", [&] { ++iRespostas; });
-  frm.PerguntaSemEspera("segunda", [&] { ++iRespostas; });
+  frm.PerguntaSemEspera("primeira", "a-cte.err", [&] { ++iRespostas; });
+  frm.PerguntaSemEspera("segunda", "b-cte.err", [&] { ++iRespostas; });
   ASSERT_NE(frmPerguntaSemEspera, nullptr);
   const HWND pergunta = frmPerguntaSemEspera->Handle();
   SendMessageW(frm.Handle(), WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
@@ -328,4 +333,51 @@ TEST_F(JanelaPrincipal, SairComPerguntasAbertasNaoRespondeMaisNada) {
   EXPECT_FALSE(IsWindow(pergunta));
   EXPECT_EQ(frmPerguntaSemEspera, nullptr);
   EXPECT_EQ(iRespostas, 0);
+}
+
+// A weekend of error files: one question per file, a few dozen at most, and closing the window
+// answers all of them.
+TEST_F(JanelaPrincipal, MilPerguntasFicamNumaFilaLimitadaQueOFecharResponde) {
+  int iRespostas = 0;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string arquivo = "C:\\CTe\\1\\Erro\\" + std::to_string(i) + "-cte.err";
+    frm.PerguntaSemEspera("pergunta", arquivo, [&] { ++iRespostas; });
+    frm.PerguntaSemEspera("pergunta", arquivo, [&] { ++iRespostas; });  // the same file again
+  }
+  ASSERT_NE(frmPerguntaSemEspera, nullptr);
+  const HWND pergunta = frmPerguntaSemEspera->Handle();
+  EXPECT_EQ(frmPerguntaSemEspera->Pendentes(),
+            UnPerguntaSemEspera::TfrmPerguntaSemEspera::MAXIMO_PENDENTES);
+  EXPECT_EQ(TextoJanela(frmPerguntaSemEspera->lblArquivo),
+            L"Arquivo 1 de 50: 0-cte.err (mais 950 na pasta Erro, sem pergunta)");
+  SendMessageW(pergunta, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(pergunta));
+  EXPECT_EQ(frmPerguntaSemEspera, nullptr);
+  EXPECT_EQ(iRespostas, 0);
+}
+
+// The session's end and a close sent from outside (taskkill) end the monitor as "&Sair" does,
+// at the point between two files where a pass lets messages run, with the reason in the log.
+TEST_F(JanelaPrincipal, FimDaSessaoEFecharDeForaEncerramEntreDoisArquivos) {
+  PastaTemporaria pasta;
+  monitor.Log.Inicia(pasta.Caminho());
+  EXPECT_EQ(SendMessageW(frm.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  PostMessageW(frm.Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_THROW(monitor.ProcessaEmpresas(), UnTela::EFimMonitor);  // the pass lets messages run
+  EXPECT_TRUE(aplicacao.Terminando());
+  EXPECT_EQ(aplicacao.Motivo(), "fim da sessão do Windows");
+  EXPECT_NE(LeTexto(monitor.Log.ArquivoDoDia(UnLocalidade::Agora()))
+                .find("fim do monitor (fim da sessão do Windows), código 0"),
+            std::string::npos);
+}
+
+TEST_F(JanelaPrincipal, FecharDeForaEncerraComoSair) {
+  PastaTemporaria pasta;
+  monitor.Log.Inicia(pasta.Caminho());
+  PostMessageW(aplicacao.Handle(), WM_CLOSE, 0, 0);  // what taskkill without /F sends
+  EXPECT_THROW(frm.ProcessaMensagens(), UnTela::EFimMonitor);
+  EXPECT_EQ(aplicacao.Motivo(), "fechado por outro programa");
+  EXPECT_NE(LeTexto(monitor.Log.ArquivoDoDia(UnLocalidade::Agora()))
+                .find("fim do monitor (fechado por outro programa), código 0"),
+            std::string::npos);
 }

@@ -123,8 +123,13 @@ void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatic
   UpdateWindow(form->lblMensagem);
   processaMensagens();
   if (!fechaAutomatico) return;
-  // The pending messages may have closed it already (a pass that ran in between).
-  Sleep(MS_FECHAMENTO_AUTOMATICO);
+  // Its five seconds pass with the window answering: messages keep running meanwhile (and may
+  // close it already, a pass that ran in between), so no other program waits on this one.
+  const ULONGLONG fim = GetTickCount64() + MS_FECHAMENTO_AUTOMATICO;
+  for (ULONGLONG agora; IsWindow(janela) && (agora = GetTickCount64()) < fim;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(fim - agora), QS_ALLINPUT);
+    processaMensagens();
+  }
   if (IsWindow(janela)) DestroyWindow(janela);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The yes/no question that nothing waits for: a window of its own, not modal, that asks the
-// questions one after another and, for each one answered yes, runs what that answer does.
-// Closing it (close box, Esc) answers no.
+// questions one after another, one per file, and, for each one answered yes, runs what that
+// answer does. It holds a few dozen at most and says which one of how many is on screen;
+// closing it (close box, Esc) answers no to all. It never takes the foreground from the
+// person's work: it flashes in the taskbar.
 #include <windows.h>
 
 #include <deque>
@@ -15,6 +17,9 @@ class TfrmPerguntaSemEspera {
   static constexpr wchar_t CLASSE[] = L"TfrmPerguntaSemEspera";
   static constexpr int ID_LBL_PERGUNTA = 301;
   static constexpr int ID_IMG_PERGUNTA = 302;
+  static constexpr int ID_LBL_ARQUIVO = 303;
+  // Questions that wait at most; the files of those beyond are in Erro all the same.
+  static constexpr size_t MAXIMO_PENDENTES = 50;
   // The buttons answer with the message box's own identifiers.
   static constexpr int ID_BTN_SIM = IDYES;
   static constexpr int ID_BTN_NAO = IDNO;
@@ -26,17 +31,20 @@ class TfrmPerguntaSemEspera {
   TfrmPerguntaSemEspera& operator=(const TfrmPerguntaSemEspera&) = delete;
 
   HWND Handle() const { return handle_; }
-  // Puts a question at the end of the queue; the first one is the one on screen.
-  void Acrescenta(const std::string& texto, std::function<void()> seSim);
+  // Puts a question about `arquivo` at the end of the queue; the first one is the one on
+  // screen. A file already waiting, or a full queue, adds nothing.
+  void Acrescenta(const std::string& texto, const std::string& arquivo, std::function<void()> seSim);
   size_t Pendentes() const { return fila_.size(); }
 
   HWND lblPergunta = nullptr;
+  HWND lblArquivo = nullptr;
   HWND btnSim = nullptr;
   HWND btnNao = nullptr;
 
  private:
   struct Pergunta {
     std::wstring sTexto;
+    std::string sArquivo;
     std::function<void()> seSim;
   };
   ~TfrmPerguntaSemEspera();
@@ -46,17 +54,22 @@ class TfrmPerguntaSemEspera {
   // Takes the question on screen off the queue, shows the next one or closes, and then runs
   // the answer: the form may be gone by the time it runs.
   void Responde(bool bSim);
+  // Closing answers no to every question and the form goes.
+  void RespondeNaoATodas();
 
   HWND handle_ = nullptr;
   HFONT fonte_ = nullptr;
   std::deque<Pergunta> fila_;
+  size_t iRespondidas_ = 0;  // of this form, for "3 de 50"
+  size_t iSemPergunta_ = 0;  // left out while the queue was full
 };
 
 // The open form; null while no question waits.
 extern TfrmPerguntaSemEspera* frmPerguntaSemEspera;
 
 // Asks without waiting: the question joins the open form, or opens one owned by `dono`.
-void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim, HWND dono);
+void PerguntaSemEspera(const std::string& texto, const std::string& arquivo,
+                       std::function<void()> seSim, HWND dono);
 // The keyboard of the open form (Enter, Esc, Tab) from the message loop: true when the
 // message was the form's and has been handled.
 bool TrataTeclado(MSG& msg);

@@ -92,7 +92,8 @@ void TTelaConsole::MostraContadores(
 
 // A terminal has no window to leave open: the question is asked at once, and without a
 // terminal to answer it the answer is no.
-void TTelaConsole::PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) {
+void TTelaConsole::PerguntaSemEspera(const std::string& texto, const std::string&,
+                                     std::function<void()> seSim) {
   if (!isatty(STDIN_FILENO)) {
     std::cout << texto << " (não)" << std::endl;
     return;

@@ -11,7 +11,8 @@ class TTelaConsole : public UnTela::Tela {
   void MostraVersao(const std::string& texto) override;
   void MostraArquivo(const std::string& nome) override;
   void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override;
-  void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) override;
+  void PerguntaSemEspera(const std::string& texto, const std::string& arquivo,
+                         std::function<void()> seSim) override;
   void MostraNotificacao(const std::string& texto, const std::string& titulo,
                          unsigned flags) override;
   void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;

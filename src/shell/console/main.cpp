@@ -74,7 +74,8 @@ int main() {
       if (tela.ConsomeReinicio()) proximo = AgoraMs() + INTERVALO_MS;
     }
   } catch (const UnTela::EFimMonitor& fim) {
-    monitor.Encerra(fim.iCodigoSaida);
+    monitor.Encerra(fim.iCodigoSaida, fim.sMotivo);
+    if (!fim.sAviso.empty()) tela.MostraNotificacao(fim.sAviso, AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
     // Detached: every change is on disk. The updater, once started, finds no process left.
     if (!fim.bImediato) monitor.IBD_BancoDados.reset();
     // The client library's threads (the embedded engine's) must not race the process's own

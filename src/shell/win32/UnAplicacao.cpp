@@ -8,20 +8,22 @@
 
 namespace UnAplicacao {
 
-namespace {
-
-LRESULT CALLBACK ProcedimentoAplicacao(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
-  // Closing the taskbar entry must not end the monitor: only "&Sair" does.
-  if (mensagem == WM_CLOSE) return 0;
+LRESULT CALLBACK TAplicacao::Procedimento(HWND janela, UINT mensagem, WPARAM w, LPARAM l) {
+  // Closing the taskbar entry must not end the monitor; a WM_CLOSE sent from outside (the
+  // system's taskkill, an installer) ends it as "&Sair" does.
+  if (mensagem == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE) return 0;
+  if (mensagem == WM_CLOSE) {
+    auto* aplicacao = reinterpret_cast<TAplicacao*>(GetWindowLongPtrW(janela, GWLP_USERDATA));
+    if (aplicacao && aplicacao->aoFechar_) aplicacao->aoFechar_();
+    return 0;
+  }
   return DefWindowProcW(janela, mensagem, w, l);
 }
-
-}  // namespace
 
 TAplicacao::TAplicacao(HINSTANCE instancia) : instancia_(instancia) {
   WNDCLASSEXW c{};
   c.cbSize = sizeof c;
-  c.lpfnWndProc = ProcedimentoAplicacao;
+  c.lpfnWndProc = Procedimento;
   c.hInstance = instancia;
   c.hIcon = LoadIconW(instancia, L"MAINICON");
   c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -32,12 +34,15 @@ TAplicacao::TAplicacao(HINSTANCE instancia) : instancia_(instancia) {
   handle_ = CreateWindowExW(0, CLASSE, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
                             0, nullptr, nullptr, instancia, nullptr);
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   DefineTitulo(UnTextoLargo::Largo(TITULO_APLICACAO).c_str());
   ShowWindow(handle_, SW_SHOWNOACTIVATE);
 }
 
 TAplicacao::~TAplicacao() {
-  if (handle_) DestroyWindow(handle_);
+  if (!handle_) return;
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+  DestroyWindow(handle_);
 }
 
 bool TAplicacao::JaEmExecucao() {
@@ -51,7 +56,7 @@ int TAplicacao::Executa(const std::function<void()>& inicio) {
     inicio();
   } catch (const UnTela::EFimMonitor& fim) {
     if (fim.bImediato) ExitProcess(static_cast<UINT>(fim.iCodigoSaida));
-    Encerra(fim.iCodigoSaida);
+    Encerra(fim.iCodigoSaida, fim.sMotivo, fim.sAviso);
   }
   MSG msg;
   while (!bFim_) {
@@ -104,13 +109,15 @@ void TAplicacao::Despacha(MSG& msg) {
 }
 
 void TAplicacao::VerificaFim() const {
-  if (bFim_) throw UnTela::EFimMonitor{iCodigoSaida_};
+  if (bFim_) throw UnTela::EFimMonitor{iCodigoSaida_, false, sMotivo_, sAviso_};
 }
 
-void TAplicacao::Encerra(int iCodigoSaida) {
+void TAplicacao::Encerra(int iCodigoSaida, std::string motivo, std::string aviso) {
   if (bFim_) return;
   bFim_ = true;
   iCodigoSaida_ = iCodigoSaida;
+  sMotivo_ = std::move(motivo);
+  sAviso_ = std::move(aviso);
   // Ends any modal loop (message box, menu) still open further up the stack.
   PostQuitMessage(iCodigoSaida);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace UnAplicacao {
@@ -35,17 +36,25 @@ class TAplicacao {
   void ProcessaMensagens();
   // Raises UnTela::EFimMonitor when the end was asked (after a modal loop returned).
   void VerificaFim() const;
-  // Asks for the end with that exit code; the first request's code stands.
-  void Encerra(int iCodigoSaida);
+  // Asks for the end with that exit code, its reason and the notice to show once the windows
+  // are gone; the first request stands.
+  void Encerra(int iCodigoSaida, std::string motivo = {}, std::string aviso = {});
   bool Terminando() const { return bFim_; }
+  const std::string& Motivo() const { return sMotivo_; }
+  const std::string& Aviso() const { return sAviso_; }
+  // What a WM_CLOSE from outside (a plain taskkill) does: the same as "&Sair".
+  void DefineAoFechar(std::function<void()> aoFechar) { aoFechar_ = std::move(aoFechar); }
 
  private:
   void Despacha(MSG& msg);
 
   HINSTANCE instancia_;
   HWND handle_ = nullptr;
+  static LRESULT CALLBACK Procedimento(HWND janela, UINT mensagem, WPARAM w, LPARAM l);
   bool bFim_ = false;
   int iCodigoSaida_ = 0;
+  std::string sMotivo_, sAviso_;
+  std::function<void()> aoFechar_;
   std::function<std::vector<HANDLE>()> objetosEspera_;
   std::function<void()> aoSinalizar_;
 };

@@ -84,10 +84,12 @@ TfrmPrincipal::TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao) : aplicacao_(ap
   SetTimer(handle_, ID_TIMER1, UnAjustesCiclo::RetornaIntervaloCiclo(), nullptr);
   aplicacao_.DefineEspera([this] { return UnObservaPastas::Eventos(observador_.Observador()); },
                           [this] { AnotaPastasAlteradas(); });
+  aplicacao_.DefineAoFechar([this] { EncerraPorFora("fechado por outro programa"); });
 }
 
 TfrmPrincipal::~TfrmPrincipal() {
   aplicacao_.DefineEspera({}, {});
+  aplicacao_.DefineAoFechar({});
   if (handle_) DestroyWindow(handle_);
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   for (HFONT f : {fonte_, fonteNegrito_, fonteContadores_})
@@ -197,18 +199,30 @@ void TfrmPrincipal::Evento(const std::function<void()>& evento) {
       monitor_->MostraErroPadrao(erro.what());
     }
   } catch (const UnTela::EFimMonitor& fim) {
-    aplicacao_.Encerra(fim.iCodigoSaida);
+    aplicacao_.Encerra(fim.iCodigoSaida, fim.sMotivo, fim.sAviso);
   }
+}
+
+void TfrmPrincipal::EncerraPorFora(const std::string& motivo) {
+  Evento([&] { monitor_->Sair1Click(motivo); });
 }
 
 // One pass at a time: a tick due while a pass (or a tick) runs is skipped; the next one comes
 // five seconds later.
 void TfrmPrincipal::Timer1Timer() {
-  if (bTickEmCurso_ || monitor_->PassoEmExecucao()) return;
+  if (bTickEmCurso_ || monitor_->PassoEmExecucao() || AdiaSeMenuAberto()) return;
   bTickEmCurso_ = true;
   Evento([this] { monitor_->Timer1Timer(); });
   bTickEmCurso_ = false;
   observador_.DefineEmpresas(monitor_->EmpresasObservadas());
+  if (std::exchange(bMenuPedido_, false)) PostMessageW(handle_, WM_ABRE_MENU, 0, 0);
+}
+
+bool TfrmPrincipal::AdiaSeMenuAberto() {
+  if (!bMenuAberto_) return false;
+  bPassoAdiado_ = true;
+  EndMenu();
+  return true;
 }
 
 void TfrmPrincipal::AnotaPastasAlteradas() {
@@ -225,9 +239,11 @@ void TfrmPrincipal::ArmaAssento() {
 // One pass at a time: folders that settle while a pass runs wait until it is over.
 void TfrmPrincipal::ProcessaPastasAlteradas() {
   KillTimer(handle_, ID_TIMER_OBSERVADOR);
-  if (!bTickEmCurso_ && !monitor_->PassoEmExecucao())
+  if (!bTickEmCurso_ && !monitor_->PassoEmExecucao() && !AdiaSeMenuAberto()) {
     for (const std::string& pasta : observador_.RetiraAssentadas())
       Evento([&] { monitor_->ProcessaPastaAlterada(pasta); });
+    if (std::exchange(bMenuPedido_, false)) PostMessageW(handle_, WM_ABRE_MENU, 0, 0);
+  }
   ArmaAssento();
 }
 
@@ -243,12 +259,28 @@ void TfrmPrincipal::TrataIconeBandeja(LPARAM l) {
   if (l == WM_LBUTTONDBLCLK) {
     pmnuiOpenClick();
   } else if (l == WM_RBUTTONDOWN) {
-    SetForegroundWindow(handle_);
-    POINT cursor;
-    GetCursorPos(&cursor);
-    TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, handle_,
-                   nullptr);
-    PostMessageW(handle_, WM_NULL, 0, 0);
+    // Inside a pass the menu's loop would hold the pass and its company's lock.
+    if (bTickEmCurso_ || monitor_->PassoEmExecucao())
+      bMenuPedido_ = true;
+    else
+      AbreMenuBandeja();
+  }
+}
+
+void TfrmPrincipal::AbreMenuBandeja() {
+  if (bMenuAberto_ || !handle_) return;
+  SetForegroundWindow(handle_);
+  POINT cursor;
+  GetCursorPos(&cursor);
+  bMenuAberto_ = true;
+  TrackPopupMenu(PopupMenu1, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, handle_,
+                 nullptr);
+  bMenuAberto_ = false;
+  PostMessageW(handle_, WM_NULL, 0, 0);
+  // The tick that closed it runs now, with the menu's loop gone from the stack.
+  if (std::exchange(bPassoAdiado_, false) && handle_) {
+    Timer1Timer();
+    ProcessaPastasAlteradas();
   }
 }
 
@@ -307,8 +339,24 @@ LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
           break;
       }
       break;
+    case WM_SYSCOMMAND:
+      // The close box hides the window; only a close from outside ends the monitor.
+      if ((w & 0xFFF0) == SC_CLOSE) {
+        FormClose();
+        return 0;
+      }
+      break;
     case WM_CLOSE:
-      FormClose();
+      EncerraPorFora("fechado por outro programa");
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows may end the process as soon as this returns: the ending is done and logged here.
+      if (w) EncerraPorFora("fim da sessão do Windows");
+      return 0;
+    case WM_ABRE_MENU:
+      AbreMenuBandeja();
       return 0;
     case WM_DESTROY:
       FormDestroy();
@@ -342,12 +390,13 @@ void TfrmPrincipal::MostraContadores(
     SetWindowTextW(lblContadores[i], Largo(valores[i]).c_str());
 }
 
-void TfrmPrincipal::PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) {
+void TfrmPrincipal::PerguntaSemEspera(const std::string& texto, const std::string& arquivo,
+                                      std::function<void()> seSim) {
   // The answer comes through the message loop long after the pass that asked: it runs as any
   // other handler of the core, and not at all once the monitor is ending. The form is owned
   // by this window and goes with it, unanswered questions and all.
   UnPerguntaSemEspera::PerguntaSemEspera(
-      texto, [this, seSim = std::move(seSim)] { Evento(seSim); }, handle_);
+      texto, arquivo, [this, seSim = std::move(seSim)] { Evento(seSim); }, handle_);
 }
 
 void TfrmPrincipal::MostraNotificacao(const std::string& texto, const std::string& titulo,

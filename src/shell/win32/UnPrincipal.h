@@ -30,6 +30,8 @@ class TfrmPrincipal : public UnTela::Tela {
   static constexpr UINT_PTR ID_TIMER1 = 1;
   // Fires when the changes seen in the Retorno folders have settled.
   static constexpr UINT_PTR ID_TIMER_OBSERVADOR = 3;
+  // Opens the tray menu outside any pass.
+  static constexpr UINT WM_ABRE_MENU = WM_USER + 2;
 
   explicit TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao);
   ~TfrmPrincipal() override;
@@ -46,7 +48,8 @@ class TfrmPrincipal : public UnTela::Tela {
   void MostraVersao(const std::string& texto) override;
   void MostraArquivo(const std::string& nome) override;
   void MostraContadores(const std::array<std::string, UnTela::QUANTIDADE_CONTADORES>& v) override;
-  void PerguntaSemEspera(const std::string& texto, std::function<void()> seSim) override;
+  void PerguntaSemEspera(const std::string& texto, const std::string& arquivo,
+                         std::function<void()> seSim) override;
   void MostraNotificacao(const std::string& texto, const std::string& titulo,
                          unsigned flags) override;
   void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatico) override;
@@ -73,6 +76,12 @@ class TfrmPrincipal : public UnTela::Tela {
   void ArmaAssento();
   void ProcessaPastasAlteradas();
   void TrataIconeBandeja(LPARAM l);
+  // The tray menu runs a modal loop of its own: it is never opened inside a pass, and a pass
+  // that falls due while it is open closes it and runs once it has closed.
+  void AbreMenuBandeja();
+  bool AdiaSeMenuAberto();
+  // A close, a session's end: the monitor ends as by "&Sair", between two files.
+  void EncerraPorFora(const std::string& motivo);
   void pmnuiOpenClick();
   void FormClose();
   void FormDestroy();
@@ -90,4 +99,7 @@ class TfrmPrincipal : public UnTela::Tela {
   UnObservadorRetorno::TObservadorRetorno observador_;
   bool bTickEmCurso_ = false;
   bool bParado_ = false;
+  bool bMenuAberto_ = false;   // the tray menu's loop runs
+  bool bMenuPedido_ = false;   // asked for during a pass: opened once it ends
+  bool bPassoAdiado_ = false;  // a tick or folder pass came while the menu was open
 };

@@ -6,6 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
+#include "platform/win32/UnTextoLargo.h"
+
 int WINAPI wWinMain(HINSTANCE instancia, HINSTANCE, PWSTR, int) {
   if (UnAplicacao::TAplicacao::JaEmExecucao()) {
     MessageBoxW(nullptr, L"O quelvix Monitor CT-e já está em execução", L"Aviso do sistema",
@@ -14,9 +18,21 @@ int WINAPI wWinMain(HINSTANCE instancia, HINSTANCE, PWSTR, int) {
   }
   INITCOMMONCONTROLSEX controles{sizeof controles, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controles);
-  UnAplicacao::TAplicacao aplicacao(instancia);
-  TfrmPrincipal frmPrincipal(aplicacao);
-  TMonitorCTe monitor(frmPrincipal);
-  frmPrincipal.DefineMonitor(monitor);
-  return aplicacao.Executa([&] { frmPrincipal.FormCreate(); });
+  int iCodigoSaida = 0;
+  std::string aviso;
+  {
+    UnAplicacao::TAplicacao aplicacao(instancia);
+    TfrmPrincipal frmPrincipal(aplicacao);
+    TMonitorCTe monitor(frmPrincipal);
+    frmPrincipal.DefineMonitor(monitor);
+    iCodigoSaida = aplicacao.Executa([&] { frmPrincipal.FormCreate(); });
+    monitor.Encerra(iCodigoSaida, aplicacao.Motivo());  // when no side of the core told it
+    aviso = aplicacao.Aviso();
+  }
+  // The windows are gone, and with them the mark a new copy looks for: it may start while
+  // this notice waits for somebody.
+  if (!aviso.empty())
+    MessageBoxW(nullptr, UnTextoLargo::Largo(aviso).c_str(), UnTextoLargo::Largo(AVISO_DO_SISTEMA).c_str(),
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  return iCodigoSaida;
 }
