@@ -8,6 +8,7 @@
 #include "platform/UnLocalidade.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
+#include "processing/UnOcorrencias.h"
 #include "shell/UnMonitor.h"
 
 namespace {
@@ -63,8 +64,7 @@ void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& aut
       const std::string texto = std::string("Não foi possível iniciar o programa de impressão ") +
                                 UNIDANFE + " para o CT-e " + std::to_string(id) +
                                 ". A impressão será tentada de novo a cada passo.";
-      Log.Registra(texto);
-      tela.MostraAlerta(texto);
+      RegistraOcorrencia(UnOcorrencias::IMPRESSAO_PENDENTE, texto, arquivo, chave, true);
     }
     return;
   }
@@ -75,6 +75,8 @@ void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& aut
   // pass, since a second copy is better than none.
   RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
+  RegistraOcorrencia(UnOcorrencias::IMPRESSO, "DACTE enviado para impressão", arquivo,
+                     chave, false);
 }
 
 void TMonitorCTe::AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
@@ -96,7 +98,7 @@ void TMonitorCTe::AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendent
     const std::string texto = "O arquivo de CTe \"" + esperado + "\" não foi encontrado.\r\n" +
                               "Não pode imprimir o CTe.";
     Log.Registra("impressão do " + cte + " aguardando o arquivo: " + esperado);
-    tela.MostraAlerta(texto);
+    RegistraOcorrencia(UnOcorrencias::IMPRESSAO_PENDENTE, texto, esperado, chave, true);
   }
 }
 

@@ -4,6 +4,7 @@
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnLeituraRespostas.h"
+#include "processing/UnOcorrencias.h"
 #include "shell/UnMonitor.h"
 
 void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
@@ -22,25 +23,44 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                                     : "CTe" + evento.sChave;
     ExecutaPesquisa(UnComandosSql::MontaPesquisaChave(chave));
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+    // What the authority said of the event, as the occurrence tells it.
+    const std::string descricao = evento.sTipo + " " + UnLeituraRespostas::DescricaoEvento(evento);
+    const auto Recusado = [&] {
+      RegistraOcorrencia(UnOcorrencias::EVENTO_RECUSADO,
+                         descricao + ": " + evento.sStatus + " - " + evento.sMotivo,
+                         OndeEsta(atual, 5), chave, true);
+    };
     if (it_iID_CTe == 0) {
       MoveErro(lista, atual, nullptr);
+      RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
+                         OndeEsta(atual, 5), chave, true);
     } else if (evento.sTipo != UnLeituraRespostas::EVENTO_CANCELAMENTO) {
-      if (UnLeituraRespostas::EhEventoRegistrado(evento.sStatus))
+      if (UnLeituraRespostas::EhEventoRegistrado(evento.sStatus)) {
         MoveSucesso(lista, atual, 12,
-                    "OK | evento " + evento.sTipo + " " +
-                        UnLeituraRespostas::DescricaoEvento(evento) + " registrado, " + chave +
-                        ", protocolo " + evento.sProtocolo);
-      else
+                    "OK | evento " + descricao + " registrado, " + chave + ", protocolo " +
+                        evento.sProtocolo);
+        RegistraOcorrencia(UnOcorrencias::EVENTO_REGISTRADO,
+                           descricao + ", protocolo " + evento.sProtocolo, OndeEsta(atual, 12),
+                           chave, false);
+      } else {
         MoveErro(lista, atual, &iCTeErro);
+        Recusado();
+      }
     } else if (evento.sProtocolo.empty()) {
       MoveErro(lista, atual, &iCTeErro, false);
+      Recusado();
     } else {
       ExecutaAlteracao(UnComandosSql::MontaGravaCancelamentoEvento(evento, it_iID_CTe));
       if (evento.sStatus == "135") {
         MoveSucesso(lista, atual, 12);
         ++iCTeCancelada;
+        RegistraOcorrencia(UnOcorrencias::CANCELADO,
+                           evento.sStatus + " - " + evento.sMotivo + ", protocolo " +
+                               evento.sProtocolo,
+                           OndeEsta(atual, 12), chave, false);
       } else {
         MoveErro(lista, atual, &iCTeErro);
+        Recusado();
       }
     }
   });

@@ -86,5 +86,6 @@ void TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
     ++iPedidosGerados;
   } else {
     MoveErro(lista, caminho, nullptr);
+    RegistraRecusa(recibo.sStatus, UnLeituraRespostas::LeMotivo(doc), OndeEsta(caminho, 5), "");
   }
 }

@@ -7,6 +7,7 @@
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnLeituraRespostas.h"
+#include "processing/UnOcorrencias.h"
 #include "shell/UnMonitor.h"
 
 void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista,
@@ -22,6 +23,7 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
     const std::string statusLote = UnLeituraRespostas::LeStatus(doc);
     if (statusLote != "100") {
       MoveErro(lista, atual, nullptr);
+      RegistraRecusa(statusLote, UnLeituraRespostas::LeMotivo(doc), OndeEsta(atual, 5), "");
     } else {
       const UnLeituraRespostas::ProtocoloLido protocolo = UnLeituraRespostas::LeProtocolo(doc);
       ExecutaPesquisa(UnComandosSql::MontaPesquisaChave("CTe" + protocolo.sChave));
@@ -30,6 +32,8 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
           protocolo.sChave, protocolo.sProtocolo, it_iID_CTe};
       if (it_iID_CTe == 0) {
         MoveErro(lista, atual, nullptr);
+        RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
+                           OndeEsta(atual, 5), protocolo.sChave, true);
       } else if (protocolo.sStatus == "100" &&
                  RegistroImpressao.Conhecida(autorizacao.sChave, autorizacao.sProtocolo)) {
         // Recorded, counted and printed when its file was first met: only the move was left.
@@ -47,9 +51,13 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
                 UnRegistroImpressao::NOME_ARQUIVO);
           MoveSucesso(lista, atual, 12);
           ++iCTeAutorizada;
+          RegistraOcorrencia(UnOcorrencias::AUTORIZADO, "100 - " + protocolo.sMotivo,
+                             OndeEsta(atual, 12), protocolo.sChave, false);
           ImprimeCTe(autorizacao);
         } else {
           MoveErro(lista, atual, &iCTeErro);
+          RegistraRecusa(protocolo.sStatus, protocolo.sMotivo, OndeEsta(atual, 5),
+                         protocolo.sChave);
         }
       }
     }

@@ -3,6 +3,7 @@
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnLeituraRespostas.h"
+#include "processing/UnOcorrencias.h"
 #include "shell/UnMonitor.h"
 
 namespace {
@@ -26,17 +27,27 @@ void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista
         "CTe" + UnLeituraRespostas::RetornaChaveNome(it_sNomeArquivo)));
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
     const std::string statusResposta = UnLeituraRespostas::LeStatus(doc);
-    if (it_iID_CTe == 0 || !EhStatusSituacaoAceito(statusResposta)) {
+    const std::string chave = UnLeituraRespostas::RetornaChaveNome(it_sNomeArquivo);
+    if (it_iID_CTe == 0) {
       MoveErro(lista, atual, &iCTeErro);
+      RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
+                         OndeEsta(atual, 5), chave, true);
+    } else if (!EhStatusSituacaoAceito(statusResposta)) {
+      MoveErro(lista, atual, &iCTeErro);
+      RegistraRecusa(statusResposta, UnLeituraRespostas::LeMotivo(doc), OndeEsta(atual, 5), chave);
     } else {
       const UnLeituraRespostas::ProtocoloLido protocolo = UnLeituraRespostas::LeProtocolo(doc);
       if (protocolo.sStatus == "100")
         ExecutaAlteracao(
             UnComandosSql::MontaGravaAutorizacaoSituacao(statusResposta, protocolo, it_iID_CTe));
-      if (const auto cancelamento = UnLeituraRespostas::LeCancelamento(doc))
+      const auto cancelamento = UnLeituraRespostas::LeCancelamento(doc);
+      if (cancelamento)
         ExecutaAlteracao(UnComandosSql::MontaGravaCancelamentoSituacao(*cancelamento, it_iID_CTe));
       MoveSucesso(lista, atual, 12);
       ++iCTeAutorizada;
+      RegistraOcorrencia(cancelamento ? UnOcorrencias::CANCELADO : UnOcorrencias::AUTORIZADO,
+                         statusResposta + " - " + UnLeituraRespostas::LeMotivo(doc),
+                         OndeEsta(atual, 12), chave, false);
     }
   });
 }

@@ -43,6 +43,12 @@ bool TArquivosEmEspera::MarcaSeparacaoFalhou(const std::string& caminho) {
   return i->second.bSeparacaoFalhou = true;
 }
 
+bool TArquivosEmEspera::MarcaLongaAvisada(const std::string& caminho) {
+  const auto i = esperas_.find(caminho);
+  if (i == esperas_.end() || i->second.bLongaAvisada) return false;
+  return i->second.bLongaAvisada = true;
+}
+
 std::optional<Espera> TArquivosEmEspera::Remove(const std::string& caminho) {
   const auto i = esperas_.find(caminho);
   if (i == esperas_.end()) return std::nullopt;

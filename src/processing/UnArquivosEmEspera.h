@@ -29,6 +29,7 @@ struct Espera {
   std::optional<int64_t> iGravacaoVista;  // last write seen at the last failure
   int64_t iGravacaoVistaDesde = 0;  // since when that last write has been seen unchanged
   bool bSeparacaoFalhou = false;    // its move to Erro failed once: told already
+  bool bLongaAvisada = false;       // its long wait was told
 };
 
 // A failure shared by several files: said once when it starts and once when it ends.
@@ -58,6 +59,8 @@ class TArquivosEmEspera {
                         std::optional<int64_t> ultimaGravacao, int64_t agora, int64_t hora);
   // Its move to Erro failed: true the first time.
   bool MarcaSeparacaoFalhou(const std::string& caminho);
+  // Its wait has gone on long: true the first time.
+  bool MarcaLongaAvisada(const std::string& caminho);
   // The file was recorded, set aside or left the folder: it no longer waits. Returns the wait
   // it ended, if any.
   std::optional<Espera> Remove(const std::string& caminho);

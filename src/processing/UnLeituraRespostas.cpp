@@ -83,6 +83,10 @@ std::string LeStatus(const UnXml::XmlDocumento& doc) {
   return doc.ElementoDocumento().TextoFilho("cStat");
 }
 
+std::string LeMotivo(const UnXml::XmlDocumento& doc) {
+  return doc.ElementoDocumento().TextoFilho("xMotivo");
+}
+
 ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc) {
   const UnXml::XmlElemento infProt =
       doc.ElementoDocumento().ElementoFilho("protCTe").ElementoFilho("infProt");
@@ -91,6 +95,7 @@ ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc) {
   protocolo.sDataProcessamento = UnFuncoesCTe::TextoData(infProt.TextoFilho("dhRecbto"));
   protocolo.sStatus = infProt.TextoFilho("cStat");
   protocolo.sProtocolo = infProt.TextoFilho("nProt");
+  protocolo.sMotivo = infProt.TextoFilho("xMotivo");
   return protocolo;
 }
 

@@ -48,8 +48,9 @@ struct ReciboLido {
 };
 ReciboLido LeRecibo(const UnXml::XmlDocumento& doc);
 
-// ---- Status of the answer (cStat of the document element)
+// ---- Status of the answer (cStat of the document element) and its reason (xMotivo)
 std::string LeStatus(const UnXml::XmlDocumento& doc);
+std::string LeMotivo(const UnXml::XmlDocumento& doc);
 
 // ---- Authorisation protocol: protCTe/infProt of the document element, both required
 struct ProtocoloLido {
@@ -57,6 +58,7 @@ struct ProtocoloLido {
   std::string sDataProcessamento;   // date text of dhRecbto
   std::string sStatus;              // cStat of the document
   std::string sProtocolo;           // nProt
+  std::string sMotivo;              // xMotivo: what the authority says of the document
 };
 ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc);
 

@@ -4,6 +4,7 @@
 #include "platform/UnLocalidade.h"
 #include "processing/UnClassesErro.h"
 #include "processing/UnFuncoesCTe.h"
+#include "processing/UnOcorrencias.h"
 #include "shell/UnMonitor.h"
 
 using UnFuncoesCTe::RetornaPastaCTe;
@@ -20,6 +21,8 @@ std::string NomeDoCaminho(const std::string& caminho) {
   const size_t barra = caminho.rfind(UnArquivos::SEPARADOR);
   return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
 }
+
+constexpr int64_t ESPERA_LONGA_MS = 10LL * 60 * 1000;
 
 std::string Desde(int64_t milissegundos) {
   return UnLocalidade::FormataDataHoraPadrao(UnLocalidade::HoraLocal(milissegundos));
@@ -126,11 +129,19 @@ void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual,
       Esperas.Remove(atual);
       InformaArquivo(atual, "separado para Erro, inalterado e mal formado desde " +
                                 Desde(espera.iDesdeHora) + ": " + motivo);
+      RegistraOcorrencia(UnOcorrencias::SEPARADO, "XML mal formado: " + motivo,
+                         OndeEsta(atual, 5), "", true);
     } else if (Esperas.MarcaSeparacaoFalhou(atual)) {
       InformaArquivo(atual, "não pôde ser separado para Erro; nova tentativa a cada passo");
     }
     return;
   }
+  // Ten minutes are longer than any answer takes: somebody should look, once per wait.
+  if (espera.motivo != UnArquivosEmEspera::Motivo::Incompleto &&
+      Monotonico() - espera.iDesde >= ESPERA_LONGA_MS && Esperas.MarcaLongaAvisada(atual))
+    RegistraOcorrencia(UnOcorrencias::AGUARDANDO,
+                       UnArquivosEmEspera::TextoMotivo(espera.motivo) + ": " + motivo, atual, "",
+                       true);
   // A file still being written is no news; a conflict or a failure is, once. A refusal that
   // other files share is said once for them all when the pass ends; the log keeps each file.
   if (decisao.bMudouEstado && espera.motivo != UnArquivosEmEspera::Motivo::Incompleto) {

@@ -55,6 +55,7 @@ UnFirebird::TIBDatabase& TMonitorCTe::BancoDados() {
 void TMonitorCTe::FormCreate() {
   Log.Inicia(sCaminhoExecutavel.substr(0, sCaminhoExecutavel.rfind(UnArquivos::SEPARADOR)));
   Log.Registra("início do monitor " + sCaminhoExecutavel);
+  MostraOcorrenciasDoDia();
   ZeraContadores();
   MostraVersao();
   MostraContadores();
@@ -100,6 +101,8 @@ void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeEr
       }
       return;
     }
+    if (bTimer1Ativo)
+      RegistraOcorrencia(UnOcorrencias::CICLO_PARADO, mensagem, "", "", true);
     bTimer1Ativo = false;
     iCicloParadoEm = Monotonico();
     if (IBD_BancoDados) IBD_BancoDados->Desconecta();
@@ -139,6 +142,7 @@ void TMonitorCTe::ProcessaEmpresas() {
       const std::string cnpj = qryEmpresa.FieldAsString(linha, "no_cnpj_cpf");
       empresas.push_back({cnpj, UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, cnpj)});
       ProcessaEmpresa(cnpj);
+      VerificaTransmissor();
     }
     sEmpresas = std::move(empresas);
   }

@@ -19,6 +19,7 @@
 #include "platform/UnXml.h"
 #include "processing/UnArquivosEmEspera.h"
 #include "processing/UnArquivosMantidos.h"
+#include "processing/UnFilaTransmissor.h"
 #include "processing/UnListaArquivos.h"
 #include "processing/UnRegistroImpressao.h"
 #include "shell/UnEpisodio.h"
@@ -131,6 +132,20 @@ class TMonitorCTe {
   // after a day.
   void AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
                         const std::string& esperado);
+
+  // ---- What happened, for a person: the log's line, the shell's list and balloon. `chave`
+  // (or else the file's name) gives the CT-e number.
+  void RegistraOcorrencia(const char* oQue, const std::string& detalhe, const std::string& arquivo,
+                          const std::string& chave, bool bAlerta);
+  // Where a file handled in Retorno lies now: in the folder of `codigo`, or still where it was.
+  std::string OndeEsta(const std::string& atual, int codigo) const;
+  // The answers of a rejected or denied document, told with the authority's reason.
+  void RegistraRecusa(const std::string& status, const std::string& motivo,
+                      const std::string& arquivo, const std::string& chave);
+  // Hands the shell what earlier runs of this day told.
+  void MostraOcorrenciasDoDia();
+  // The transmitter's queue of the current company, at a timed pass.
+  void VerificaTransmissor();
 
   // ---- Maintenance
   void DefinePastaAtualizacao(const std::string& nomeBanco, const std::string& iniServidor);
@@ -252,4 +267,5 @@ class TMonitorCTe {
   TEpisodio episodioListaProcessos_;        // the process list cannot be read
   TEpisodio episodioConectado_;             // "Conectado.txt" cannot be read
   TEpisodio episodioImpressao_;             // the printing program does not start
+  UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;
 };

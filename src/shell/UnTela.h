@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "processing/UnOcorrencias.h"
+
 namespace UnTela {
 
 inline constexpr unsigned ICONE_ERRO = 16;
@@ -46,6 +48,9 @@ class Tela {
   // Something a person must hear of that holds nothing and waits for nobody: the tray icon's
   // balloon, a line on the terminal. The core has logged it already.
   virtual void MostraAlerta(const std::string& texto) = 0;
+  // Something that happened, for the day's list (and, when it is an alert, for a person now);
+  // `bAnterior` for those of an earlier run of the same day, read back from the log.
+  virtual void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) = 0;
 };
 
 // Raised to end the monitor at once; the shell ends the process with this exit code. The

@@ -138,8 +138,13 @@ TEST_F(Isolamento, ArquivoMalFormadoNaoSeguraOsOutrosESaiParaErroQuandoParaDeMud
   EXPECT_EQ(tela.iEsperando, 0u);
   ASSERT_EQ(tela.situacoes.size(), 2u);
   EXPECT_NE(tela.situacoes[1].find("separado para Erro"), std::string::npos) << tela.situacoes[1];
-  // One log line when it started to wait, one when it was set aside, one for the move.
-  EXPECT_EQ(LinhasDoLog(quebrado), 3u);
+  // One log line when it started to wait, one when it was set aside, one for the move, and
+  // the occurrence that tells a person.
+  EXPECT_EQ(LinhasDoLog(quebrado), 4u);
+  ASSERT_FALSE(tela.ocorrencias.empty());
+  EXPECT_EQ(tela.ocorrencias.back().sOQue, UnOcorrencias::SEPARADO);
+  EXPECT_TRUE(tela.ocorrencias.back().bAlerta);
+  EXPECT_EQ(tela.ocorrencias.back().sArquivo, Erro(quebrado));
   EXPECT_TRUE(Nula("CD_ST_CTE", id1));
 }
 

@@ -175,7 +175,7 @@ TEST(ComandosSql, TextosDasAlteracoes) {
   EXPECT_EQ(MontaGravaStatusRecibo("215", 42),
             " update MOV_CTE_RET set cd_st_recebto_cte = 215 where id_cte = 42");
 
-  ProtocoloLido p{R::CHAVE_1, "05.06.2012 10:11:12", "100", "135120000012345"};
+  ProtocoloLido p{R::CHAVE_1, "05.06.2012 10:11:12", "100", "135120000012345", ""};
   EXPECT_EQ(MontaGravaProtocolo("100", p, 42),
             " update MOV_CTE_RET set cd_st_lote_cte = 100, NO_PROTOCOLO_CTE = 135120000012345, "
             "DH_PROCESSA_CTE = '05.06.2012 10:11:12', CD_ST_CTE = 100 where ID_CTE = 42");
@@ -213,7 +213,8 @@ TEST(ComandosSql, TextoDoArquivoNuncaViraComando) {
   // An empty reception status is refused too, as the database would refuse it.
   EXPECT_THROW(MontaGravaRecibo({"", true, "1", "05.06.2012 10:11:12", "1"}, 42), EValorInvalido);
   EXPECT_THROW(MontaGravaStatusRecibo("215 where 1=1", 42), EValorInvalido);
-  ProtocoloLido p{R::CHAVE_1, "05.06.2012 10:11:12", "100", "1, cd_st_lote_cte = 666 where 1=1 --"};
+  ProtocoloLido p{R::CHAVE_1, "05.06.2012 10:11:12", "100", "1, cd_st_lote_cte = 666 where 1=1 --",
+                  ""};
   EXPECT_THROW(MontaGravaProtocolo("100", p, 42), EValorInvalido);
   EXPECT_THROW(MontaGravaAutorizacaoSituacao("101", p, 42), EValorInvalido);
   p.sProtocolo = "1";

@@ -221,9 +221,17 @@ TEST_F(Protocolo, DocumentoAtrasadoEsperadoAvisadoUmaVezEImpressoQuandoChega) {
 
   agora += 10 * 60 * 1000;
   for (int passo = 0; passo < 3; ++passo) Passo();
-  ASSERT_EQ(tela.alertas.size(), 1u);
-  EXPECT_EQ(tela.alertas[0], "O arquivo de CTe \"" + a1 +
-                                 "\" não foi encontrado.\r\nNão pode imprimir o CTe.");
+  const auto Pendentes = [&] {
+    std::vector<UnOcorrencias::Ocorrencia> r;
+    for (const auto& o : tela.ocorrencias)
+      if (o.sOQue == UnOcorrencias::IMPRESSAO_PENDENTE) r.push_back(o);
+    return r;
+  };
+  ASSERT_EQ(Pendentes().size(), 1u);
+  EXPECT_EQ(Pendentes()[0].sDetalhe, "O arquivo de CTe \"" + a1 +
+                                         "\" não foi encontrado.  Não pode imprimir o CTe.");
+  EXPECT_TRUE(Pendentes()[0].bAlerta);
+  EXPECT_EQ(Pendentes()[0].sCTe, "1234");
   EXPECT_TRUE(tela.notificacoes.empty());
   EXPECT_EQ(Impressoes().size(), 1u);
 
@@ -265,9 +273,10 @@ TEST_F(Protocolo, ImpressaoQueNaoComecaERegistroSemGravacaoNaoMarcamNada) {
   for (int passo = 0; passo < 3; ++passo) Passo();
   EXPECT_TRUE(ExisteArquivo(OK(PRO_1)));
   EXPECT_EQ(Impressoes().size(), 0u);
-  ASSERT_EQ(tela.alertas.size(), 1u);
-  EXPECT_NE(tela.alertas[0].find("Não foi possível iniciar o programa de impressão"),
-            std::string::npos);
+  size_t iAvisos = 0;
+  for (const auto& o : tela.ocorrencias)
+    iAvisos += o.sDetalhe.find("Não foi possível iniciar o programa de impressão") == 0;
+  EXPECT_EQ(iAvisos, 1u);
   EXPECT_EQ(m->RegistroImpressao.Pendentes().size(), 1u);
   bImpressora = true;  // installed
   Passo();

@@ -56,6 +56,9 @@ class TelaTeste : public UnTela::Tela {
     sMotivoComum = motivo;
   }
   void MostraAlerta(const std::string& texto) override { alertas.push_back(texto); }
+  void MostraOcorrencia(const UnOcorrencias::Ocorrencia& o, bool bAnterior) override {
+    (bAnterior ? ocorrenciasAnteriores : ocorrencias).push_back(o);
+  }
 
   std::string sVersao, sArquivo;
   std::vector<std::string> arquivosMostrados;
@@ -72,6 +75,7 @@ class TelaTeste : public UnTela::Tela {
   int64_t iIdadeEspera = 0;
   std::string sMotivoComum;
   std::vector<std::string> alertas;
+  std::vector<UnOcorrencias::Ocorrencia> ocorrencias, ocorrenciasAnteriores;
   int iMensagensProcessadas = 0;
   std::function<void()> aoProcessarMensagens;
 };

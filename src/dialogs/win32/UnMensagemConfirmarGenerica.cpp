@@ -123,12 +123,22 @@ void MostraAviso(const std::string& texto, bool confirmacao, bool fechaAutomatic
   UpdateWindow(form->lblMensagem);
   processaMensagens();
   if (!fechaAutomatico) return;
-  // Its five seconds pass with the window answering: messages keep running meanwhile (and may
-  // close it already, a pass that ran in between), so no other program waits on this one.
+  // Its five seconds pass with the window answering (paint, other programs' broadcasts), not
+  // asleep; the cycle's timers wait, as they did: this notice precedes the end of the run.
   const ULONGLONG fim = GetTickCount64() + MS_FECHAMENTO_AUTOMATICO;
   for (ULONGLONG agora; IsWindow(janela) && (agora = GetTickCount64()) < fim;) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(fim - agora), QS_ALLINPUT);
-    processaMensagens();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(fim - agora),
+                              QS_ALLINPUT & ~QS_TIMER);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+           PeekMessageW(&msg, nullptr, WM_TIMER + 1, 0xFFFF, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {  // an end asked meanwhile is the caller's to see
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
   }
   if (IsWindow(janela)) DestroyWindow(janela);
 }

@@ -60,7 +60,7 @@ void TfrmPerguntaSemEspera::Acrescenta(const std::string& texto, const std::stri
   for (const Pergunta& p : fila_)
     if (p.sArquivo == arquivo) return;  // one question per file
   if (fila_.size() >= MAXIMO_PENDENTES) {
-    ++iSemPergunta_;
+    if (!semPergunta_.insert(arquivo).second) return;
   } else {
     fila_.push_back({UnTextoLargo::Largo(texto), arquivo, std::move(seSim)});
   }
@@ -78,8 +78,8 @@ void TfrmPerguntaSemEspera::MostraPrimeira() {
   std::wstring arquivo = L"Arquivo " + std::to_wstring(iRespondidas_ + 1) + L" de " +
                          std::to_wstring(iRespondidas_ + fila_.size()) + L": " +
                          NomeDoArquivo(primeira.sArquivo);
-  if (iSemPergunta_ > 0)
-    arquivo += L" (mais " + std::to_wstring(iSemPergunta_) + L" na pasta Erro, sem pergunta)";
+  if (!semPergunta_.empty())
+    arquivo += L" (mais " + std::to_wstring(semPergunta_.size()) + L" na pasta Erro, sem pergunta)";
   SetWindowTextW(lblArquivo, arquivo.c_str());
   if (GetForegroundWindow() == handle_) SetFocus(btnSim);
 }

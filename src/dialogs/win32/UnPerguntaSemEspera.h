@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <set>
 #include <string>
 
 namespace UnPerguntaSemEspera {
@@ -61,7 +62,7 @@ class TfrmPerguntaSemEspera {
   HFONT fonte_ = nullptr;
   std::deque<Pergunta> fila_;
   size_t iRespondidas_ = 0;  // of this form, for "3 de 50"
-  size_t iSemPergunta_ = 0;  // left out while the queue was full
+  std::set<std::string> semPergunta_;  // files left out while the queue was full
 };
 
 // The open form; null while no question waits.

@@ -133,6 +133,14 @@ void TTelaConsole::MostraAlerta(const std::string& texto) {
   std::cout << "Aviso: " << LinhasDoTerminal(texto) << std::endl;
 }
 
+void TTelaConsole::MostraOcorrencia(const UnOcorrencias::Ocorrencia& o, bool bAnterior) {
+  if (bAnterior) return;
+  std::cout << "Ocorrência " << o.sHora << " | empresa " << o.sEmpresa << " | CT-e "
+            << (o.sCTe.empty() ? "-" : o.sCTe) << " | " << o.sOQue
+            << (o.sDetalhe.empty() ? "" : " | " + LinhasDoTerminal(o.sDetalhe)) << " | "
+            << o.sArquivo << std::endl;
+}
+
 void TTelaConsole::MostraSituacaoArquivo(const std::string& linha) {
   std::cout << "Arquivo " << LinhasDoTerminal(linha) << std::endl;
 }

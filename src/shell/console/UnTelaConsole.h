@@ -22,6 +22,8 @@ class TTelaConsole : public UnTela::Tela {
   // The lines of each file's changes already tell the terminal what waits.
   void MostraEspera(size_t, int64_t, const std::string&) override {}
   void MostraAlerta(const std::string& texto) override;
+  // This run's, one line each; the log keeps the earlier ones.
+  void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) override;
 
   // Installs the handlers: SIGINT/SIGTERM "&Sair", SIGHUP "Reiniciar", SIGUSR1 "Zerar Valores".
   static void InstalaSinais();

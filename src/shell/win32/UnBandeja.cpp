@@ -8,8 +8,14 @@ namespace {
 constexpr UINT MS_NOVA_TENTATIVA = 2000;
 
 // An icon the shell still holds (a repeated TaskbarCreated) refuses NIM_ADD but takes NIM_MODIFY.
+// Each add speaks version 4 of the protocol: a balloon's click is told apart from the others.
 bool PoeIcone(NOTIFYICONDATAW& dados) {
-  return Shell_NotifyIconW(NIM_ADD, &dados) != 0 || Shell_NotifyIconW(NIM_MODIFY, &dados) != 0;
+  if (Shell_NotifyIconW(NIM_ADD, &dados) == 0 && Shell_NotifyIconW(NIM_MODIFY, &dados) == 0)
+    return false;
+  NOTIFYICONDATAW versao = dados;
+  versao.uVersion = NOTIFYICON_VERSION_4;
+  Shell_NotifyIconW(NIM_SETVERSION, &versao);
+  return true;
 }
 }  // namespace
 
@@ -24,6 +30,9 @@ void TBandeja::DefineDica(const std::wstring& dica) {
 }
 
 void TBandeja::Adiciona(HWND dono, HICON icone, const std::wstring& dica) {
+  // Run elevated (an ERP started as administrator), the window would not hear Explorer's
+  // TaskbarCreated, and the icon would not come back after Explorer restarts.
+  ChangeWindowMessageFilterEx(dono, MensagemTaskbarCreated(), MSGFLT_ALLOW, nullptr);
   TrayIconData = NOTIFYICONDATAW{};
   TrayIconData.cbSize = sizeof(NOTIFYICONDATAW);
   TrayIconData.hWnd = dono;
@@ -46,13 +55,18 @@ void TBandeja::TentaDeNovo() {
   if (bPresente_) KillTimer(TrayIconData.hWnd, ID_TIMER_BANDEJA);
 }
 
+void TBandeja::Modifica(NOTIFYICONDATAW& dados) {
+  if (!bPresente_ || Shell_NotifyIconW(NIM_MODIFY, &dados) != 0) return;
+  Readiciona();
+  if (bPresente_) Shell_NotifyIconW(NIM_MODIFY, &dados);
+}
+
 void TBandeja::MudaDica(const std::wstring& dica) {
   DefineDica(dica);
-  if (bPresente_) Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
+  Modifica(TrayIconData);
 }
 
 void TBandeja::MostraBalao(const std::wstring& titulo, const std::wstring& texto) {
-  if (!bPresente_) return;
   NOTIFYICONDATAW balao = TrayIconData;
   balao.uFlags = NIF_INFO;
   wcsncpy(balao.szInfo, texto.c_str(), ARRAYSIZE(balao.szInfo) - 1);
@@ -60,7 +74,8 @@ void TBandeja::MostraBalao(const std::wstring& titulo, const std::wstring& texto
   wcsncpy(balao.szInfoTitle, titulo.c_str(), ARRAYSIZE(balao.szInfoTitle) - 1);
   balao.szInfoTitle[ARRAYSIZE(balao.szInfoTitle) - 1] = L'\0';
   balao.dwInfoFlags = NIIF_WARNING;
-  Shell_NotifyIconW(NIM_MODIFY, &balao);
+  ultimoBalao_ = balao;
+  Modifica(balao);
 }
 
 void TBandeja::Remove() {

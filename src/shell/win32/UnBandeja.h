@@ -24,6 +24,8 @@ class TBandeja {
   // tooltip never shows it again. A balloon the system chooses not to show is simply lost:
   // the log holds the same line.
   void MostraBalao(const std::wstring& titulo, const std::wstring& texto);
+  // The last balloon sent, as the shell got it.
+  const NOTIFYICONDATAW& UltimoBalao() const { return ultimoBalao_; }
   void Remove();
   bool Presente() const { return bPresente_; }
 
@@ -31,7 +33,11 @@ class TBandeja {
 
  private:
   void DefineDica(const std::wstring& dica);
+  // A modify the shell refuses means the icon is gone (Explorer restarted unseen): it is added
+  // again and the change sent once more.
+  void Modifica(NOTIFYICONDATAW& dados);
   bool bPresente_ = false;
+  NOTIFYICONDATAW ultimoBalao_{};
 };
 
 // The broadcast message the shell sends when it has (re)created the taskbar.

@@ -105,20 +105,46 @@ void TfrmPrincipal::CriaComponentes() {
   fonteContadores_ = UnControles::CriaFonte(L"MS Sans Serif", 15);
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(fonte_), FALSE);
 
-  // PageControl1 fills the client area; TabSheet1 lies over its page area.
-  HWND PageControl1 = CriaControle(handle_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, 0, 0,
-                                   LARGURA_CLIENTE, ALTURA_CLIENTE, ID_PAGE_CONTROL1, fonte_);
-  TCITEMW aba{};
-  aba.mask = TCIF_TEXT;
-  wchar_t sControle[] = L"Controle";
-  aba.pszText = sControle;
-  SendMessageW(PageControl1, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&aba));
+  // PageControl1 fills the client area; each page's sheet lies over its page area.
+  PageControl1 = CriaControle(handle_, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, 0, 0,
+                              LARGURA_CLIENTE, ALTURA_CLIENTE, ID_PAGE_CONTROL1, fonte_);
+  int iAba = 0;
+  for (const wchar_t* legenda : {L"Controle", L"Ocorrências"}) {
+    TCITEMW aba{};
+    aba.mask = TCIF_TEXT;
+    std::wstring texto = legenda;
+    aba.pszText = texto.data();
+    SendMessageW(PageControl1, TCM_INSERTITEMW, iAba++, reinterpret_cast<LPARAM>(&aba));
+  }
   RECT pagina{0, 0, LARGURA_CLIENTE, ALTURA_CLIENTE};
   SendMessageW(PageControl1, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&pagina));
-  TabSheet1 = UnControles::CriaConteiner(handle_, pagina.left, pagina.top,
-                                         pagina.right - pagina.left, pagina.bottom - pagina.top,
-                                         ID_TAB_SHEET1);
+  const int iLarguraPagina = pagina.right - pagina.left, iAlturaPagina = pagina.bottom - pagina.top;
+  TabSheet1 = UnControles::CriaConteiner(handle_, pagina.left, pagina.top, iLarguraPagina,
+                                         iAlturaPagina, ID_TAB_SHEET1);
   SetWindowPos(TabSheet1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  TabSheet2 = UnControles::CriaConteiner(handle_, pagina.left, pagina.top, iLarguraPagina,
+                                         iAlturaPagina, ID_TAB_SHEET2);
+  SetWindowPos(TabSheet2, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ShowWindow(TabSheet2, SW_HIDE);
+  // Newest first; the list asks for the rows it shows (a few thousand at most).
+  lstOcorrencias = CriaControle(TabSheet2, WC_LISTVIEWW, L"",
+                                LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                                    WS_BORDER | WS_TABSTOP,
+                                4, 4, iLarguraPagina - 8, iAlturaPagina - 8, ID_LST_OCORRENCIAS,
+                                fonte_);
+  SendMessageW(lstOcorrencias, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+               LVS_EX_FULLROWSELECT);
+  int iColuna = 0;
+  for (const auto& [titulo, largura] :
+       {std::pair{L"Hora", 56}, {L"Empresa", 104}, {L"CT-e", 56}, {L"O que houve", 300},
+        {L"Arquivo", 400}}) {
+    LVCOLUMNW coluna{};
+    coluna.mask = LVCF_TEXT | LVCF_WIDTH;
+    std::wstring texto = titulo;
+    coluna.pszText = texto.data();
+    coluna.cx = largura;
+    SendMessageW(lstOcorrencias, LVM_INSERTCOLUMNW, iColuna++, reinterpret_cast<LPARAM>(&coluna));
+  }
   HWND pai = TabSheet1;
 
   lblVersao = CriaControle(pai, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, 144, 7, 225, 13,
@@ -256,7 +282,9 @@ void TfrmPrincipal::BitBtn3Click() {
 }
 
 void TfrmPrincipal::TrataIconeBandeja(LPARAM l) {
-  if (l == WM_LBUTTONDBLCLK) {
+  if (LOWORD(l) == NIN_BALLOONUSERCLICK) {
+    MostraOcorrencias();
+  } else if (l == WM_LBUTTONDBLCLK) {
     pmnuiOpenClick();
   } else if (l == WM_RBUTTONDOWN) {
     // Inside a pass the menu's loop would hold the pass and its company's lock.
@@ -292,7 +320,68 @@ void TfrmPrincipal::pmnuiOpenClick() {
 
 void TfrmPrincipal::FormClose() { ShowWindow(handle_, SW_HIDE); }
 
+void TfrmPrincipal::MostraPagina(int pagina) {
+  SendMessageW(PageControl1, TCM_SETCURSEL, pagina, 0);
+  ShowWindow(TabSheet1, pagina == 0 ? SW_SHOW : SW_HIDE);
+  ShowWindow(TabSheet2, pagina == 1 ? SW_SHOW : SW_HIDE);
+}
+
+void TfrmPrincipal::MostraOcorrencias() {
+  pmnuiOpenClick();
+  MostraPagina(1);
+}
+
+void TfrmPrincipal::MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) {
+  ocorrencias_.Acrescenta(ocorrencia);
+  SendMessageW(lstOcorrencias, LVM_SETITEMCOUNT, ocorrencias_.Quantidade(), 0);
+  InvalidateRect(lstOcorrencias, nullptr, FALSE);
+  if (!ocorrencia.bAlerta || bAnterior) return;
+  alertasPendentes_.push_back(ocorrencia);
+  SetTimer(handle_, ID_TIMER_BALAO, 1000, nullptr);
+}
+
+void TfrmPrincipal::MostraBalaoPendente() {
+  KillTimer(handle_, ID_TIMER_BALAO);
+  if (alertasPendentes_.empty()) return;
+  bandeja_.MostraBalao(Largo(TITULO_APLICACAO),
+                       Largo(UnOcorrencias::TextoBalao(alertasPendentes_)));
+  alertasPendentes_.clear();
+}
+
+LRESULT TfrmPrincipal::TrataNotificacao(const NMHDR& aviso) {
+  if (aviso.hwndFrom == PageControl1 && aviso.code == TCN_SELCHANGE) {
+    MostraPagina(static_cast<int>(SendMessageW(PageControl1, TCM_GETCURSEL, 0, 0)));
+    return 0;
+  }
+  if (aviso.hwndFrom != lstOcorrencias) return 0;
+  if (aviso.code == LVN_GETDISPINFOW) {
+    auto& info = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(aviso));
+    if (!(info.item.mask & LVIF_TEXT) || info.item.iItem < 0 ||
+        static_cast<size_t>(info.item.iItem) >= ocorrencias_.Quantidade())
+      return 0;
+    const UnOcorrencias::Ocorrencia& o = ocorrencias_.Item(static_cast<size_t>(info.item.iItem));
+    const std::string celulas[] = {
+        o.sHora, o.sEmpresa, o.sCTe,
+        (o.bAlerta ? "(!) " : "") + o.sOQue + (o.sDetalhe.empty() ? "" : ": " + o.sDetalhe),
+        o.sArquivo};
+    textoLinha_ = info.item.iSubItem >= 0 && info.item.iSubItem < 5
+                      ? Largo(celulas[info.item.iSubItem])
+                      : std::wstring();
+    info.item.pszText = textoLinha_.data();
+    return 0;
+  }
+  if (aviso.code == NM_DBLCLK) {
+    // The file where it lies now, with its associated program, as the error question does.
+    const int linha = reinterpret_cast<const NMITEMACTIVATE&>(aviso).iItem;
+    if (linha < 0 || static_cast<size_t>(linha) >= ocorrencias_.Quantidade()) return 0;
+    const std::string arquivo = ocorrencias_.Item(static_cast<size_t>(linha)).sArquivo;
+    if (!arquivo.empty()) Evento([&] { monitor_->Executa({"", "explorer", arquivo, "", false}); });
+  }
+  return 0;
+}
+
 void TfrmPrincipal::FormDestroy() {
+  KillTimer(handle_, ID_TIMER_BALAO);
   KillTimer(handle_, ID_TIMER1);
   KillTimer(handle_, ID_TIMER_OBSERVADOR);
   bandeja_.Remove();
@@ -317,7 +406,10 @@ LRESULT TfrmPrincipal::TrataMensagem(UINT mensagem, WPARAM w, LPARAM l) {
       if (w == ID_TIMER1) Timer1Timer();
       if (w == ID_TIMER_OBSERVADOR) ProcessaPastasAlteradas();
       if (w == UnBandeja::ID_TIMER_BANDEJA) bandeja_.TentaDeNovo();
+      if (w == ID_TIMER_BALAO) MostraBalaoPendente();
       return 0;
+    case WM_NOTIFY:
+      return TrataNotificacao(*reinterpret_cast<const NMHDR*>(l));
     case WM_COMMAND:
       switch (LOWORD(w)) {
         case ID_BIT_BTN1:

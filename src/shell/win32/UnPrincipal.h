@@ -10,6 +10,8 @@
 
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "shell/win32/UnAplicacao.h"
 #include "shell/win32/UnBandeja.h"
@@ -25,6 +27,8 @@ class TfrmPrincipal : public UnTela::Tela {
                        ID_GROUP_BOX2 = 106, ID_BEVEL1 = 107, ID_BEVEL2 = 108, ID_BEVEL3 = 109;
   static constexpr int ID_BIT_BTN1 = 110, ID_BIT_BTN2 = 111, ID_BIT_BTN3 = 112;
   static constexpr int ID_PMNUI_OPEN = 120, ID_SAIR1 = 121;
+  // The second page: the day's occurrences.
+  static constexpr int ID_TAB_SHEET2 = 122, ID_LST_OCORRENCIAS = 123;
   // Value labels in the order of the counter fields; their captions follow at +20.
   static constexpr int ID_PRIMEIRO_CONTADOR = 130, ID_PRIMEIRA_LEGENDA = 150;
   static constexpr UINT_PTR ID_TIMER1 = 1;
@@ -32,6 +36,8 @@ class TfrmPrincipal : public UnTela::Tela {
   static constexpr UINT_PTR ID_TIMER_OBSERVADOR = 3;
   // Opens the tray menu outside any pass.
   static constexpr UINT WM_ABRE_MENU = WM_USER + 2;
+  // Alerts that come close together make one balloon.
+  static constexpr UINT_PTR ID_TIMER_BALAO = 4;
 
   explicit TfrmPrincipal(UnAplicacao::TAplicacao& aplicacao);
   ~TfrmPrincipal() override;
@@ -60,6 +66,11 @@ class TfrmPrincipal : public UnTela::Tela {
   void MostraEspera(size_t quantidade, int64_t iIdadeMs, const std::string& sMotivoComum) override;
   // The tray icon's balloon.
   void MostraAlerta(const std::string& texto) override;
+  // A row of the occurrences page; an alert of this run also a balloon, several at once one.
+  void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) override;
+  // Shows the page of the day's occurrences (a click on a balloon).
+  void MostraOcorrencias();
+  HWND ListaOcorrencias() const { return lstOcorrencias; }
 
  private:
   static LRESULT CALLBACK WndProc(HWND janela, UINT mensagem, WPARAM w, LPARAM l);
@@ -85,11 +96,19 @@ class TfrmPrincipal : public UnTela::Tela {
   void pmnuiOpenClick();
   void FormClose();
   void FormDestroy();
+  void MostraPagina(int pagina);
+  LRESULT TrataNotificacao(const NMHDR& aviso);
+  void MostraBalaoPendente();
 
   UnAplicacao::TAplicacao& aplicacao_;
   TMonitorCTe* monitor_ = nullptr;
   HWND handle_ = nullptr;
   HWND lblVersao = nullptr, lblNomeArquivo = nullptr, TabSheet1 = nullptr;
+  HWND PageControl1 = nullptr, TabSheet2 = nullptr, lstOcorrencias = nullptr;
+  // The page's own bounded copy: the list asks for its rows here, never the pass's state.
+  UnOcorrencias::TListaOcorrencias ocorrencias_;
+  std::vector<UnOcorrencias::Ocorrencia> alertasPendentes_;
+  std::wstring textoLinha_;  // the text a row's cell was asked for, alive until the next ask
   std::array<HWND, UnTela::QUANTIDADE_CONTADORES> lblContadores{};
   HMENU PopupMenu1 = nullptr;
   HFONT fonte_ = nullptr, fonteNegrito_ = nullptr, fonteContadores_ = nullptr;

@@ -1,0 +1,82 @@
+// What happened, for a person: one log line a function writes and one reads back, and the
+// shell's list and balloons.
+#include "platform/UnArquivos.h"
+#include "platform/UnLocalidade.h"
+#include "processing/UnFuncoesCTe.h"
+#include "processing/UnOcorrencias.h"
+#include "shell/UnMonitor.h"
+
+namespace {
+
+constexpr size_t TAMANHO_MAXIMO_LOG = 64u << 20;
+
+std::string HoraDoDia(int64_t milissegundos) {
+  const UnLocalidade::DataHora d = UnLocalidade::HoraLocal(milissegundos);
+  return UnFuncoesCTe::PreencheZeros(std::to_string(d.iHora), 2) + ":" +
+         UnFuncoesCTe::PreencheZeros(std::to_string(d.iMinuto), 2) + ":" +
+         UnFuncoesCTe::PreencheZeros(std::to_string(d.iSegundo), 2);
+}
+
+// The authority's statuses of a denied use; any other refusal is a rejection.
+bool EhDenegacao(const std::string& status) {
+  return status == "110" || status == "301" || status == "302" || status == "303" ||
+         status == "304" || status == "305" || status == "306";
+}
+
+}  // namespace
+
+void TMonitorCTe::RegistraOcorrencia(const char* oQue, const std::string& detalhe,
+                                     const std::string& arquivo, const std::string& chave,
+                                     bool bAlerta) {
+  UnOcorrencias::Ocorrencia o;
+  o.sHora = HoraDoDia(Hora());
+  o.sEmpresa = it_sCNPJEmpresa;
+  o.sCTe = UnOcorrencias::NumeroCTe(chave.empty() ? arquivo : chave);
+  o.sOQue = oQue;
+  o.sDetalhe = NumaLinha(detalhe);
+  o.sArquivo = arquivo;
+  o.bAlerta = bAlerta;
+  Log.Registra(UnOcorrencias::LinhaDoLog(o));
+  tela.MostraOcorrencia(o, false);
+}
+
+std::string TMonitorCTe::OndeEsta(const std::string& atual, int codigo) const {
+  const std::string destino = UnFuncoesCTe::RetornaPastaCTe(codigo, it_sPastaRaizCTe,
+                                                            it_sCNPJEmpresa) +
+                              atual.substr(atual.rfind(UnArquivos::SEPARADOR) + 1);
+  return UnArquivos::ExisteArquivo(destino) ? destino : atual;
+}
+
+void TMonitorCTe::RegistraRecusa(const std::string& status, const std::string& motivo,
+                                 const std::string& arquivo, const std::string& chave) {
+  RegistraOcorrencia(EhDenegacao(status) ? UnOcorrencias::DENEGADO : UnOcorrencias::REJEITADO,
+                     status + (motivo.empty() ? "" : " - " + motivo), arquivo, chave, true);
+}
+
+void TMonitorCTe::MostraOcorrenciasDoDia() {
+  const auto texto = UnArquivos::LeArquivo(Log.ArquivoDoDia(UnLocalidade::HoraLocal(Hora())),
+                                           TAMANHO_MAXIMO_LOG);
+  if (!texto) return;
+  for (const UnOcorrencias::Ocorrencia& o : UnOcorrencias::LeLog(*texto))
+    tela.MostraOcorrencia(o, true);
+}
+
+void TMonitorCTe::VerificaTransmissor() {
+  using UnFuncoesCTe::RetornaPastaCTe;
+  const int64_t agora = Hora();
+  const auto SemSeparador = [](std::string pasta) {
+    if (!pasta.empty() && pasta.back() == UnArquivos::SEPARADOR) pasta.pop_back();
+    return pasta;
+  };
+  const auto mudanca = vigiaTransmissor_.Avalia(
+      it_sCNPJEmpresa,
+      UnFilaTransmissor::LeFila(SemSeparador(RetornaPastaCTe(1, it_sPastaRaizCTe, it_sCNPJEmpresa)),
+                                agora),
+      UnFilaTransmissor::LeFila(SemSeparador(RetornaPastaCTe(11, it_sPastaRaizCTe, it_sCNPJEmpresa)),
+                                agora));
+  if (!mudanca) return;
+  RegistraOcorrencia(mudanca->bParado ? UnOcorrencias::TRANSMISSOR_PARADO
+                                      : UnOcorrencias::TRANSMISSOR_NORMAL,
+                     mudanca->sTexto, SemSeparador(RetornaPastaCTe(1, it_sPastaRaizCTe, it_sCNPJEmpresa)),
+                     "", mudanca->bParado);
+}
