@@ -22,7 +22,7 @@ std::string ProtCTe(const std::optional<InfProt>& p, const std::string& versao) 
          "\"><tpAmb>2</tpAmb><verAplic>SP-CTe-20-06-2012</verAplic>" +
          Elemento("chCTe", p->chCTe) + Elemento("dhRecbto", p->dhRecbto) +
          Elemento("nProt", p->nProt) + "<digVal>k3Q7xJm0b5mN1d9z8Yt2aQnV4pE=</digVal>" +
-         Elemento("cStat", p->cStat) + "<xMotivo>Autorizado o uso do CT-e</xMotivo>" +
+         Elemento("cStat", p->cStat) + Elemento("xMotivo", p->xMotivo) +
          "</infProt></protCTe>";
 }
 

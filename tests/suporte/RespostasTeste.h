@@ -29,6 +29,7 @@ struct InfProt {
   Texto dhRecbto = "2012-06-05T10:11:12";
   Texto nProt = "135120000012345";
   Texto cStat = "100";
+  Texto xMotivo = "Autorizado o uso do CT-e";
 };
 // retConsReciCTe with the lot status and protCTe/infProt.
 std::string ResultadoLote(const Texto& cStat, const std::optional<InfProt>& infProt);

@@ -381,3 +381,66 @@ TEST_F(JanelaPrincipal, FecharDeForaEncerraComoSair) {
                 .find("fim do monitor (fechado por outro programa), código 0"),
             std::string::npos);
 }
+
+// The day's occurrences: a page of rows, newest first, that asks for what it shows; alerts
+// that come together make one balloon, whose click opens the page; a double click opens the
+// file where it lies.
+TEST_F(JanelaPrincipal, OcorrenciasNaPaginaUmBalaoParaVariasEDuploCliqueAbreOArquivo) {
+  frm.Bandeja().Adiciona(frm.Handle(), LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"),
+                         L"quelvix Monitor CT-e");
+  std::vector<UnProcessos::PedidoExecucao> pedidos;
+  monitor.Executa = [&](const UnProcessos::PedidoExecucao& p) {
+    pedidos.push_back(p);
+    return true;
+  };
+  using UnOcorrencias::Ocorrencia;
+  frm.MostraOcorrencia({"08:00:00", "12345678000199", "7", UnOcorrencias::REJEITADO, "204",
+                        "C:\\CTe\\antes.xml", true},
+                       true);  // an earlier run's: a row, no balloon
+  for (const char* numero : {"12", "13", "14"})
+    frm.MostraOcorrencia({"09:00:00", "12345678000199", numero, UnOcorrencias::REJEITADO,
+                          "539 - Rejeição: Duplicidade de CT-e",
+                          std::string("C:\\CTe\\Erro\\") + numero + "-pro-rec.xml", true},
+                         false);
+  const HWND lista = frm.ListaOcorrencias();
+  ASSERT_EQ(SendMessageW(lista, LVM_GETITEMCOUNT, 0, 0), 4);
+  const auto Celula = [&](int linha, int coluna) {
+    wchar_t texto[512] = L"";
+    LVITEMW item{};
+    item.iSubItem = coluna;
+    item.pszText = texto;
+    item.cchTextMax = 512;
+    SendMessageW(lista, LVM_GETITEMTEXTW, linha, reinterpret_cast<LPARAM>(&item));
+    return std::wstring(texto);
+  };
+  EXPECT_EQ(Celula(0, 2), L"14");
+  EXPECT_EQ(Celula(0, 3), L"(!) rejeitado: 539 - Rejeição: Duplicidade de CT-e");
+  EXPECT_EQ(Celula(3, 4), L"C:\\CTe\\antes.xml");
+
+  // The three alerts of this run, once they have come: one balloon.
+  EXPECT_STREQ(frm.Bandeja().UltimoBalao().szInfo, L"");
+  UnJanelasTeste::Espera([&] {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return frm.Bandeja().UltimoBalao().szInfo[0] != L'\0';
+  });
+  EXPECT_STREQ(frm.Bandeja().UltimoBalao().szInfo, L"3 CT-e rejeitados");
+  EXPECT_EQ(frm.Bandeja().UltimoBalao().uFlags, static_cast<UINT>(NIF_INFO));
+  EXPECT_STREQ(frm.Bandeja().TrayIconData.szInfo, L"");  // a later tooltip change sends none
+
+  NMITEMACTIVATE clique{};
+  clique.hdr.hwndFrom = lista;
+  clique.hdr.idFrom = TfrmPrincipal::ID_LST_OCORRENCIAS;
+  clique.hdr.code = NM_DBLCLK;
+  clique.iItem = 1;
+  SendMessageW(frm.Handle(), WM_NOTIFY, clique.hdr.idFrom, reinterpret_cast<LPARAM>(&clique));
+  ASSERT_EQ(pedidos.size(), 1u);
+  EXPECT_EQ(pedidos[0].sArquivo, "explorer");
+  EXPECT_EQ(pedidos[0].sParametros, "C:\\CTe\\Erro\\13-pro-rec.xml");
+
+  // A click on the balloon opens the window on the page.
+  SendMessageW(frm.Handle(), UnBandeja::WM_ICONE_BANDEJA, 0, NIN_BALLOONUSERCLICK);
+  EXPECT_TRUE(IsWindowVisible(frm.Handle()));
+  EXPECT_TRUE(IsWindowVisible(lista));
+  EXPECT_FALSE(IsWindowVisible(Folha()));
+}
