@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots for the documentation: the main window (docs/janela-principal.png), the same
 # window while answers wait in Retorno (docs/janela-esperando.png), the notice dialog with its
-# acknowledgement box (docs/aviso.png), and the window of the end-to-end test after a real run
+# acknowledgement box (docs/aviso.png), the page of the day's occurrences with the balloon of its
+# alerts (docs/ocorrencias.png), and the window of the end-to-end test after a real run
 # against the Firebird server (docs/janela-em-servico.png), taken from the Windows program under
 # Wine in a virtual desktop (where Wine draws the captions itself). Without a Firebird client
 # the program shows why it cannot connect; that notice is answered first, so the first window
@@ -77,6 +78,7 @@ printf '[Database]\r\nServidor=\r\npath=%s\r\nname=ERP.FDB\r\n' "$JANELAS_DADOS"
   }
   janela espera '$RAIZ/docs/janela-esperando.png'
   janela aviso '$RAIZ/docs/aviso.png'
+  janela ocorrencias '$RAIZ/docs/ocorrencias.png'
   encerra_wine"
 echo "docs/janela-principal.png, docs/janela-esperando.png, docs/aviso.png," \
-  "docs/janela-em-servico.png"
+  "docs/janela-em-servico.png, docs/ocorrencias.png"

@@ -90,7 +90,7 @@ TEST_F(JanelaPrincipal, JanelaEOsComponentesNosSeusLugares) {
   EXPECT_EQ(GetWindow(janela, GW_OWNER), aplicacao.Handle());
 
   const HWND paginas = GetDlgItem(janela, TfrmPrincipal::ID_PAGE_CONTROL1);
-  ASSERT_EQ(SendMessageW(paginas, TCM_GETITEMCOUNT, 0, 0), 1);
+  ASSERT_EQ(SendMessageW(paginas, TCM_GETITEMCOUNT, 0, 0), 2);
   wchar_t aba[32] = {};
   TCITEMW item{};
   item.mask = TCIF_TEXT;
@@ -98,6 +98,9 @@ TEST_F(JanelaPrincipal, JanelaEOsComponentesNosSeusLugares) {
   item.cchTextMax = 32;
   SendMessageW(paginas, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_STREQ(aba, L"Controle");
+  SendMessageW(paginas, TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(aba, L"Ocorrências");
+  EXPECT_EQ(SendMessageW(paginas, TCM_GETCURSEL, 0, 0), 0);
 
   struct Esperado {
     int id;
