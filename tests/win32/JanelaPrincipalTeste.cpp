@@ -193,7 +193,7 @@ TEST_F(JanelaPrincipal, IconeDaBandejaEOCicloParadoNaDica) {
   EXPECT_EQ(dados.cbSize, sizeof(NOTIFYICONDATAW));
   EXPECT_EQ(dados.hWnd, frm.Handle());
   EXPECT_EQ(dados.uID, 0u);
-  EXPECT_EQ(dados.uFlags, 7u);
+  EXPECT_EQ(dados.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
   EXPECT_EQ(dados.uCallbackMessage, 1025u);
   EXPECT_NE(dados.hIcon, nullptr);
   EXPECT_STREQ(dados.szTip, L"quelvix Monitor CT-e");
@@ -446,4 +446,33 @@ TEST_F(JanelaPrincipal, OcorrenciasNaPaginaUmBalaoParaVariasEDuploCliqueAbreOArq
   EXPECT_TRUE(IsWindowVisible(frm.Handle()));
   EXPECT_TRUE(IsWindowVisible(lista));
   EXPECT_FALSE(IsWindowVisible(Folha()));
+}
+
+// The tray menu runs a modal loop of its own: a tick that falls due while it is open closes it
+// and runs once it has closed, instead of waiting for the person or running inside the menu.
+TEST_F(JanelaPrincipal, MenuDaBandejaAbertoNaoSeguraOTick) {
+  PastaTemporaria pasta;
+  EscreveArquivo(pasta / "Dados/leia.txt", "");
+  EscreveArquivo(pasta / "Sistema/MonitorCTe.exe", "");
+  monitor.sCaminhoExecutavel = pasta.Caminho() + "\\Sistema\\MonitorCTe.exe";
+  std::atomic<int> iVerificacoes{0};
+  monitor.ListaProcessos = [&] {
+    ++iVerificacoes;  // each tick's checks
+    return std::optional<std::vector<std::string>>(std::vector<std::string>{"quelvixEmpresa.exe"});
+  };
+  SetTimer(frm.Handle(), TfrmPrincipal::ID_TIMER1, 300, nullptr);
+  // Should the menu stay open, a person's Esc closes it: the test fails instead of hanging.
+  std::atomic<bool> bFim{false};
+  std::thread pessoa([&] {
+    for (int i = 0; i < 200 && !bFim; ++i) Sleep(50);
+    if (HWND menu = FindWindowW(L"#32768", nullptr)) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  const ULONGLONG inicio = GetTickCount64();
+  SendMessageW(frm.Handle(), UnBandeja::WM_ICONE_BANDEJA, 0, WM_RBUTTONDOWN);  // the menu's loop
+  const ULONGLONG aberto = GetTickCount64() - inicio;
+  bFim = true;
+  pessoa.join();
+  EXPECT_LT(aberto, 5000u);
+  EXPECT_GE(iVerificacoes, 1);  // the tick that closed it ran after it
+  KillTimer(frm.Handle(), TfrmPrincipal::ID_TIMER1);
 }

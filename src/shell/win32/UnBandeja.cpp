@@ -37,7 +37,8 @@ void TBandeja::Adiciona(HWND dono, HICON icone, const std::wstring& dica) {
   TrayIconData.cbSize = sizeof(NOTIFYICONDATAW);
   TrayIconData.hWnd = dono;
   TrayIconData.uID = 0;
-  TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  // Version 4 shows the tooltip only when asked to.
+  TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   TrayIconData.uCallbackMessage = WM_ICONE_BANDEJA;
   TrayIconData.hIcon = icone;
   DefineDica(dica);

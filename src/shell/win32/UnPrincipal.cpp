@@ -136,7 +136,7 @@ void TfrmPrincipal::CriaComponentes() {
                LVS_EX_FULLROWSELECT);
   int iColuna = 0;
   for (const auto& [titulo, largura] :
-       {std::pair{L"Hora", 56}, {L"Empresa", 104}, {L"CT-e", 56}, {L"O que houve", 300},
+       {std::pair{L"Hora", 60}, {L"Empresa", 104}, {L"CT-e", 48}, {L"O que houve", 320},
         {L"Arquivo", 400}}) {
     LVCOLUMNW coluna{};
     coluna.mask = LVCF_TEXT | LVCF_WIDTH;
