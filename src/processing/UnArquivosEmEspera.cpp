@@ -57,13 +57,19 @@ std::optional<Espera> TArquivosEmEspera::Remove(const std::string& caminho) {
   return espera;
 }
 
-bool TArquivosEmEspera::RegistraMovimento(const std::string& caminho, int codigo, int64_t agora) {
-  return movimentos_.try_emplace(caminho, Movimento_{codigo, agora}).second;
+bool TArquivosEmEspera::RegistraMovimento(const std::string& caminho, int codigo,
+                                          std::optional<int64_t> ultimaGravacao, int64_t agora) {
+  return movimentos_.try_emplace(caminho, Movimento_{codigo, ultimaGravacao, agora}).second;
 }
 
-std::optional<int> TArquivosEmEspera::Movimento(const std::string& caminho) const {
+std::optional<int> TArquivosEmEspera::Movimento(const std::string& caminho,
+                                                std::optional<int64_t> ultimaGravacao) {
   const auto i = movimentos_.find(caminho);
   if (i == movimentos_.end()) return std::nullopt;
+  if (i->second.iGravacao != ultimaGravacao) {
+    movimentos_.erase(i);
+    return std::nullopt;
+  }
   return i->second.iCodigo;
 }
 

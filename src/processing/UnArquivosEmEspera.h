@@ -66,9 +66,12 @@ class TArquivosEmEspera {
   std::optional<Espera> Remove(const std::string& caminho);
 
   // A file handled whose move failed: the next passes only try the move again (to the folder
-  // of `codigo`). True the first time.
-  bool RegistraMovimento(const std::string& caminho, int codigo, int64_t agora);
-  std::optional<int> Movimento(const std::string& caminho) const;
+  // of `codigo`) while its last write stays `ultimaGravacao`. True the first time.
+  bool RegistraMovimento(const std::string& caminho, int codigo,
+                         std::optional<int64_t> ultimaGravacao, int64_t agora);
+  // The move still to be made; a file written again since is a new answer, to be read, and
+  // what was kept of the old one is forgotten.
+  std::optional<int> Movimento(const std::string& caminho, std::optional<int64_t> ultimaGravacao);
   void RemoveMovimento(const std::string& caminho) { movimentos_.erase(caminho); }
 
   // Forgets what is kept about one folder's files that are no longer there (moved by another
@@ -94,6 +97,7 @@ class TArquivosEmEspera {
  private:
   struct Movimento_ {
     int iCodigo = 0;
+    std::optional<int64_t> iGravacao;
     int64_t iDesde = 0;
   };
   template <typename Mapa, typename Existe>

@@ -64,19 +64,21 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
   while (SelecionaProximo(lista)) {
     const std::string atual = lista.FileName();
     const std::string nome = lista.NomeSelecionado();
+    const auto gravacao = UnArquivos::DataUltimaGravacao(atual);
     // Handled already, its move failed: only the move is tried again.
-    if (const auto codigo = Esperas.Movimento(atual)) {
+    if (const auto codigo = Esperas.Movimento(atual, gravacao)) {
       TentaMovimento(lista, atual, *codigo);
       continue;
     }
     // Left in place and unchanged since: nothing in it could lead elsewhere now.
-    if (Mantidos.Inalterado(atual, UnArquivos::DataUltimaGravacao(atual))) continue;
+    if (Mantidos.Inalterado(atual, gravacao)) continue;
     try {
       trata(atual, nome);
       EncerraEspera(atual, "gravado");
       // A file the processor leaves in place (not an answer of the monitor's) is told once,
       // and read again only once it changes.
-      if (UnArquivos::ExisteArquivo(atual) && !Esperas.Movimento(atual) &&
+      if (UnArquivos::ExisteArquivo(atual) &&
+          !Esperas.Movimento(atual, UnArquivos::DataUltimaGravacao(atual)) &&
           Mantidos.Registra(atual, UnArquivos::DataUltimaGravacao(atual)))
         RegistraArquivo(atual, "mantido", 0);
     } catch (const std::exception& erro) {
@@ -180,7 +182,8 @@ void TMonitorCTe::MoveSucesso(TFileListBox& lista, const std::string& atual, int
           atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + NomeDoCaminho(atual))) {
     RegistraArquivo(atual, rota, it_iID_CTe);
     lista.Remove(NomeDoCaminho(atual));
-  } else if (Esperas.RegistraMovimento(atual, codigo, Monotonico())) {
+  } else if (Esperas.RegistraMovimento(atual, codigo, UnArquivos::DataUltimaGravacao(atual),
+                                       Monotonico())) {
     InformaArquivo(atual, "gravado, mas não pôde ser movido para Retorno\\OK; nova tentativa a "
                           "cada passo");
   }
@@ -205,7 +208,7 @@ bool TMonitorCTe::MoveParaErro(TFileListBox& lista, const std::string& atual,
     lista.Remove(NomeDoCaminho(atual));
   } else {
     // One error, not one per pass: the next passes only try the move again.
-    Esperas.RegistraMovimento(atual, 5, Monotonico());
+    Esperas.RegistraMovimento(atual, 5, UnArquivos::DataUltimaGravacao(atual), Monotonico());
     InformaArquivo(atual, "não pôde ser movido para Erro; nova tentativa a cada passo");
   }
   if (pergunta) MostraArquivoErro(bMovido ? destino : atual);

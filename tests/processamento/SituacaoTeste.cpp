@@ -1,6 +1,10 @@
 // Situation query answers through a whole pass.
 #include "CenarioProcessamento.h"
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include "platform/UnXml.h"
 #include "suporte/PastaTemporaria.h"
 
@@ -180,4 +184,26 @@ TEST_F(Situacao, TextoDoArquivoNaoViraComando) {
   PassoDeixaEsperando("");
   EsperaSemCancelamento(id1);
   EsperaSemCancelamento(id2);
+}
+
+// An answer recorded whose move fails is not recorded or counted again, only moved; a newer
+// answer the transmitter writes under the same name meanwhile is read, not just moved.
+TEST_F(Situacao, RespostaQueNaoSaiSoEMovidaMasOutraNoMesmoNomeEGravada) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const std::string nome = R::NomeSituacao(R::CHAVE_1);
+  Resposta(nome, R::Situacao("100", R::InfProt{}));
+  std::filesystem::create_directories(OK(nome));  // the move cannot replace a folder
+  Passo();
+  Passo();
+  EXPECT_EQ(m->iCTeAutorizada, 1);
+  EXPECT_TRUE(ExisteArquivo(Retorno(nome)));
+  R::InfProt nova;
+  nova.nProt = "135120000099999";
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  Resposta(nome, R::Situacao("100", nova));
+  std::filesystem::remove(OK(nome));
+  Passo();
+  EXPECT_EQ(Coluna("NO_PROTOCOLO_CTE", id), "135120000099999");
+  EXPECT_TRUE(ExisteArquivo(OK(nome)));
+  EXPECT_EQ(m->iCTeAutorizada, 2);
 }
