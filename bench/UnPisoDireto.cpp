@@ -82,6 +82,9 @@ size_t PassoOcioso(ConexaoDireta& banco) {
       if (!ExistePasta(pastaEmpresa + sub)) throw std::runtime_error("floor: folder missing");
     const std::string retorno = pastaEmpresa + "/Retorno";
     for (const std::string& mascara : MASCARAS) vistos += ListaPasta(retorno, mascara).size();
+    // The transmitter's queue, which every timed pass looks at.
+    for (const char* fila : {"/Envio", "/Enviado/EmProcessamento"})
+      vistos += ListaPasta(pastaEmpresa + fila, "*").size();
   }
   banco.Confirma();
   return vistos;

@@ -1,5 +1,7 @@
 // The skeleton every answer-file processor follows: the list of its files, the pick of the
 // next one, the success and error moves, and the statement idioms.
+#include <set>
+
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
 #include "processing/UnClassesErro.h"
@@ -23,6 +25,7 @@ std::string NomeDoCaminho(const std::string& caminho) {
 }
 
 constexpr int64_t ESPERA_LONGA_MS = 10LL * 60 * 1000;
+constexpr int64_t ESQUECIMENTO_MS = 60LL * 1000;
 
 std::string Desde(int64_t milissegundos) {
   return UnLocalidade::FormataDataHoraPadrao(UnLocalidade::HoraLocal(milissegundos));
@@ -37,17 +40,25 @@ void TMonitorCTe::IniciaProcessador(TFileListBox& lista, const std::string& past
   lista.Clear();
   lista.Directory = SemSeparadorFinal(pasta);
   lista.Update();
-  sArquivosVistos.clear();
+  sUltimoSelecionado_.reset();
+  iUltimoSelecionado_ = 0;
 }
 
 bool TMonitorCTe::SelecionaProximo(TFileListBox& lista) {
   it_iID_CTe = 0;
-  // A file that stayed in place keeps its place in the list; take each name once per run.
-  for (size_t i = 0; i < lista.Items.size(); ++i) {
-    if (sArquivosVistos.insert(lista.Items[i]).second) {
-      lista.ItemIndex = static_cast<int>(i);
-      return true;
-    }
+  // The list is taken in order, each name once per run. A file that stayed in place keeps its
+  // place, and the next name follows it; one that moved left the list, and the next name stands
+  // where it stood.
+  size_t i = 0;
+  if (sUltimoSelecionado_) {
+    i = iUltimoSelecionado_;
+    if (i < lista.Items.size() && lista.Items[i] == *sUltimoSelecionado_) ++i;
+  }
+  if (i < lista.Items.size()) {
+    lista.ItemIndex = static_cast<int>(i);
+    iUltimoSelecionado_ = i;
+    sUltimoSelecionado_ = lista.Items[i];
+    return true;
   }
   lista.ItemIndex = -1;
   return false;
@@ -57,10 +68,6 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
                                    const std::string& mascara, int32_t* contadorErro,
                                    const TrataArquivo& trata) {
   IniciaProcessador(lista, pasta, mascara);
-  const std::string prefixo = SemSeparadorFinal(pasta) + UnArquivos::SEPARADOR;
-  const auto existe = [](const std::string& c) { return UnArquivos::ExisteArquivo(c); };
-  Esperas.EsqueceAusentes(prefixo, existe);
-  Mantidos.EsqueceAusentes(prefixo, existe);
   while (SelecionaProximo(lista)) {
     const std::string atual = lista.FileName();
     const std::string nome = lista.NomeSelecionado();
@@ -86,6 +93,22 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
     }
     MostraArquivo("");
   }
+}
+
+void TMonitorCTe::EsqueceAusentes(const std::string& pasta) {
+  // One listing a minute, not a look at every file kept at every pass: a folder may hold
+  // thousands left alone, and what is kept of one that left costs nothing meanwhile.
+  int64_t& ultima = esquecimentos_[pasta];
+  if (ultima != 0 && Monotonico() - ultima < ESQUECIMENTO_MS) return;
+  ultima = Monotonico();
+  const std::string semSeparador = SemSeparadorFinal(pasta);
+  const std::string prefixo = semSeparador + UnArquivos::SEPARADOR;
+  std::set<std::string> presentes;
+  for (const std::string& nome : UnArquivos::ListaEntradas(semSeparador, "*"))
+    presentes.insert(prefixo + nome);
+  const auto existe = [&](const std::string& c) { return presentes.count(c) > 0; };
+  Esperas.EsqueceAusentes(prefixo, existe);
+  Mantidos.EsqueceAusentes(prefixo, existe);
 }
 
 bool TMonitorCTe::BancoResponde() {

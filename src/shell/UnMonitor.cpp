@@ -210,6 +210,7 @@ void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
   qryPesquisa = std::make_unique<UnFirebird::TIBQuery>(BancoDados());
 
   UnXml::XmlDocumento& doc = *vXMLDoc;
+  EsqueceAusentes(pasta);
   ProcessaNumeroLote(doc, FileListBox1, pasta);
   ProcessaProtocolo(doc, FileListBox1, pasta);
   ProcessaEvento(doc, FileListBox1, pasta);

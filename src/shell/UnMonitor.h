@@ -177,6 +177,9 @@ class TMonitorCTe {
                     bool bContaSoMovido);
   // Whether the database answers a trivial statement on the connection.
   bool BancoResponde();
+  // Forgets what is kept about the files of a Retorno folder that are no longer there (moved by
+  // another workstation or by hand), once a minute.
+  void EsqueceAusentes(const std::string& pasta);
   // Runs a change on qryUpdate followed by " commit retain".
   void ExecutaAlteracao(const std::string& sql);
   // Runs a look-up on qryPesquisa.
@@ -261,7 +264,10 @@ class TMonitorCTe {
   // One log line and one line on the screen about a file that waits or stopped waiting.
   void InformaArquivo(const std::string& caminho, const std::string& situacao);
 
-  std::set<std::string> sArquivosVistos;    // names already taken up by the running processor
+  // The running processor's last name taken and where it stood.
+  std::optional<std::string> sUltimoSelecionado_;
+  size_t iUltimoSelecionado_ = 0;
+  std::map<std::string, int64_t> esquecimentos_;  // per Retorno folder, its last forgetting
   // Receipts that failed while their lot file was recorded: path -> id_cte and lot number.
   std::map<std::string, std::pair<int32_t, std::string>> recibosPendentes_;
   TEpisodio episodioListaProcessos_;        // the process list cannot be read
