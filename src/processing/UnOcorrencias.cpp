@@ -106,7 +106,9 @@ std::string TextoBalao(const std::vector<Ocorrencia>& alertas) {
   std::map<std::string, size_t> porTipo;
   for (const Ocorrencia& o : alertas) ++porTipo[o.sOQue];
   std::string texto;
-  for (const auto& [oQue, quantidade] : porTipo) {
+  for (const auto& tipo : porTipo) {
+    const std::string& oQue = tipo.first;
+    const size_t quantidade = tipo.second;
     texto += texto.empty() ? "" : ", ";
     if (quantidade == 1) {
       texto += "1 " + oQue;
