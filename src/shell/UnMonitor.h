@@ -7,10 +7,9 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
-#include <utility>
 #include <optional>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "database/UnFirebird.h"
