@@ -11,10 +11,11 @@ PACOTES=(
   python3 clang libclang-rt-14-dev
   # The Windows program under Wine: the 64-bit Wine and the x86-64 cross compiler for where
   # 32-bit programs do not run, Wine's tools for the test bridge fbclient.dll (and the 32-bit C
-  # library for its 32-bit build), qemu for kernels that run 64-bit code only; fonts, a virtual
-  # screen and screenshots. The 32-bit Wine itself comes unpacked, not installed (raiz-i386.sh).
+  # library for its 32-bit build); fonts, a virtual screen and screenshots. The 32-bit Wine
+  # itself comes unpacked, not installed (raiz-i386.sh), and so does the qemu-i386 that runs it
+  # on kernels that run 64-bit code only (qemu-i386.sh).
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine wine64 wine64-tools libwine-dev gcc-multilib qemu-user
+  wine wine64 wine64-tools libwine-dev gcc-multilib
   fonts-wine xvfb xauth x11-apps x11-utils imagemagick locales
 )
 
