@@ -71,14 +71,16 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
   while (SelecionaProximo(lista)) {
     const std::string atual = lista.FileName();
     const std::string nome = lista.NomeSelecionado();
+    // Left in place and unchanged since: nothing in it could lead elsewhere now.
+    const int64_t agora = Monotonico();
+    if (Mantidos.VistoHaPouco(atual, agora)) continue;
     const auto gravacao = UnArquivos::DataUltimaGravacao(atual);
+    if (Mantidos.Inalterado(atual, gravacao, agora)) continue;
     // Handled already, its move failed: only the move is tried again.
     if (const auto codigo = Esperas.Movimento(atual, gravacao)) {
       TentaMovimento(lista, atual, *codigo);
       continue;
     }
-    // Left in place and unchanged since: nothing in it could lead elsewhere now.
-    if (Mantidos.Inalterado(atual, gravacao)) continue;
     try {
       trata(atual, nome);
       EncerraEspera(atual, "gravado");
@@ -86,7 +88,7 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
       // and read again only once it changes.
       if (UnArquivos::ExisteArquivo(atual) &&
           !Esperas.Movimento(atual, UnArquivos::DataUltimaGravacao(atual)) &&
-          Mantidos.Registra(atual, UnArquivos::DataUltimaGravacao(atual)))
+          Mantidos.Registra(atual, UnArquivos::DataUltimaGravacao(atual), agora))
         RegistraArquivo(atual, "mantido", 0);
     } catch (const std::exception& erro) {
       TrataFalhaArquivo(lista, atual, erro, contadorErro);

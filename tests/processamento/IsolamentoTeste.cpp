@@ -238,3 +238,21 @@ TEST_F(Isolamento, ExcecaoDeGatilhoDoErpSeguraSoAquelaResposta) {
   EXPECT_TRUE(ExisteArquivo(Retorno(R::NomeSituacao(R::CHAVE_1))));
   EXPECT_TRUE(tela.ciclosParados.empty() || tela.ciclosParados.back().empty());
 }
+
+// A file left in place costs a listing: its last write is looked at once a minute, and a file
+// written since is read again.
+TEST(ArquivosMantidos, OlhadoUmaVezPorMinutoELidoDeNovoQuandoMuda) {
+  UnArquivosMantidos::TArquivosMantidos mantidos;
+  const int64_t MINUTO = UnArquivosMantidos::TArquivosMantidos::VERIFICACAO_MS;
+  EXPECT_TRUE(mantidos.Registra("/r/a-sit.xml", 100, 0));
+  EXPECT_FALSE(mantidos.Registra("/r/a-sit.xml", 100, 0));  // told once
+  EXPECT_TRUE(mantidos.VistoHaPouco("/r/a-sit.xml", MINUTO - 1));
+  EXPECT_FALSE(mantidos.VistoHaPouco("/r/b-sit.xml", 0));
+  EXPECT_FALSE(mantidos.VistoHaPouco("/r/a-sit.xml", MINUTO));
+  EXPECT_TRUE(mantidos.Inalterado("/r/a-sit.xml", 100, MINUTO));
+  EXPECT_TRUE(mantidos.VistoHaPouco("/r/a-sit.xml", 2 * MINUTO - 1));  // looked at again
+  EXPECT_FALSE(mantidos.Inalterado("/r/a-sit.xml", 101, 2 * MINUTO));  // written since
+  EXPECT_FALSE(mantidos.Inalterado("/r/a-sit.xml", std::nullopt, 2 * MINUTO));
+  mantidos.EsqueceAusentes("/r/", [](const std::string&) { return false; });
+  EXPECT_EQ(mantidos.Quantidade(), 0u);
+}
