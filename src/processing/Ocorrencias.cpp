@@ -64,19 +64,12 @@ void TMonitorCTe::MostraOcorrenciasDoDia() {
 void TMonitorCTe::VerificaTransmissor() {
   using UnFuncoesCTe::RetornaPastaCTe;
   const int64_t agora = Hora();
-  const auto SemSeparador = [](std::string pasta) {
-    if (!pasta.empty() && pasta.back() == UnArquivos::SEPARADOR) pasta.pop_back();
-    return pasta;
-  };
+  const std::string envio = RetornaPastaCTe(1, it_sPastaRaizCTe, it_sCNPJEmpresa);
   const auto mudanca = vigiaTransmissor_.Avalia(
-      it_sCNPJEmpresa,
-      UnFilaTransmissor::LeFila(SemSeparador(RetornaPastaCTe(1, it_sPastaRaizCTe, it_sCNPJEmpresa)),
-                                agora),
-      UnFilaTransmissor::LeFila(SemSeparador(RetornaPastaCTe(11, it_sPastaRaizCTe, it_sCNPJEmpresa)),
-                                agora));
+      it_sCNPJEmpresa, UnFilaTransmissor::LeFila(envio, agora),
+      UnFilaTransmissor::LeFila(RetornaPastaCTe(11, it_sPastaRaizCTe, it_sCNPJEmpresa), agora));
   if (!mudanca) return;
   RegistraOcorrencia(mudanca->bParado ? UnOcorrencias::TRANSMISSOR_PARADO
                                       : UnOcorrencias::TRANSMISSOR_NORMAL,
-                     mudanca->sTexto, SemSeparador(RetornaPastaCTe(1, it_sPastaRaizCTe, it_sCNPJEmpresa)),
-                     "", mudanca->bParado);
+                     mudanca->sTexto, envio.substr(0, envio.size() - 1), "", mudanca->bParado);
 }

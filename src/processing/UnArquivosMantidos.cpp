@@ -4,9 +4,7 @@ namespace UnArquivosMantidos {
 
 bool TArquivosMantidos::Registra(const std::string& caminho,
                                  std::optional<int64_t> ultimaGravacao, int64_t agora) {
-  const auto [i, novo] = mantidos_.insert_or_assign(caminho, Mantido{ultimaGravacao, agora});
-  (void)i;
-  return novo;
+  return mantidos_.insert_or_assign(caminho, Mantido{ultimaGravacao, agora}).second;
 }
 
 bool TArquivosMantidos::VistoHaPouco(const std::string& caminho, int64_t agora) const {

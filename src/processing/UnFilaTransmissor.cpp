@@ -10,7 +10,7 @@ namespace UnFilaTransmissor {
 Fila LeFila(const std::string& pasta, int64_t agora) {
   Fila fila;
   for (const std::string& nome : UnArquivos::ListaArquivos(pasta, "*")) {
-    const auto gravacao = UnArquivos::DataUltimaGravacao(pasta + UnArquivos::SEPARADOR + nome);
+    const auto gravacao = UnArquivos::DataUltimaGravacao(pasta + nome);
     if (!gravacao) continue;  // gone meanwhile: the transmitter took it
     ++fila.iQuantidade;
     fila.iIdadeMs = std::max(fila.iIdadeMs, agora - *gravacao);

@@ -20,8 +20,9 @@ struct Fila {
   int64_t iIdadeMs = 0;  // of the oldest, since its last write
 };
 
-// The plain files of `pasta` (only listed) and the oldest's age at `agora`, a time of day: the
-// files' last writes are times of day too. A missing folder is an empty queue.
+// The plain files of `pasta` (ending with the separator; only listed) and the oldest's age at
+// `agora`, a time of day: the files' last writes are times of day too. A missing folder is an
+// empty queue.
 Fila LeFila(const std::string& pasta, int64_t agora);
 
 class TVigiaTransmissor {

@@ -57,7 +57,6 @@ class TListaOcorrencias {
   size_t Quantidade() const { return lista_.size(); }
   // 0 is the newest.
   const Ocorrencia& Item(size_t indice) const { return lista_[indice]; }
-  void Limpa() { lista_.clear(); }
 
  private:
   std::deque<Ocorrencia> lista_;
