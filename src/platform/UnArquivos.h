@@ -24,16 +24,21 @@ bool CopiaArquivo(const std::string& origem, const std::string& destino, bool fa
 bool ApagaArquivo(const std::string& caminho);
 // Last write, in milliseconds since 1970-01-01 UTC; empty when the file cannot be seen.
 std::optional<int64_t> DataUltimaGravacao(const std::string& caminho);
+// Size in bytes of a plain file; empty when it cannot be seen.
+std::optional<uint64_t> Tamanho(const std::string& caminho);
 // Reads at most `maximo` bytes from the start of the file; empty when it cannot be read.
 std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo);
 // Writes (creating or truncating) a file and has it on the disk before returning, so a rename
-// that follows never leaves an empty file after a power cut; false on failure.
+// that follows never leaves an empty file after a power cut; false on failure. A link at the
+// path is never written through: it fails.
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo);
+// Writes a file that must be new: fails when anything, a link included, has the name.
+bool GravaArquivoNovo(const std::string& caminho, const std::string& conteudo);
 // Appends to a file, creating it when missing; false on failure. Others may append to the
 // same file at the same time: each call's content lands whole at the end.
 bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo);
 
-// The plain, non-hidden files of `pasta` whose names match `mascara` (see UnMascara),
+// The plain, non-hidden files of `pasta` (never a link, nor what it points at) whose names match `mascara` (see UnMascara),
 // in ascending order with letters compared without regard to case.
 std::vector<std::string> ListaArquivos(const std::string& pasta, const std::string& mascara);
 // Every entry of `pasta` matching `mascara`, whatever its attributes, in listing order.

@@ -5,7 +5,8 @@
 
 namespace UnBiblioteca {
 
-// Tries each name in turn (on Windows the program's folder first, then the search path).
+// Tries each name in turn (on Windows the program's folder first, then the system's folder,
+// never the current folder nor PATH).
 // Returns nullptr when none loads; `erro` then says why.
 void* Carrega(const std::vector<std::string>& nomes, std::string& erro);
 void* Funcao(void* biblioteca, const char* nome);

@@ -20,6 +20,11 @@ struct PedidoExecucao {
   bool bOculto = false;     // hidden window instead of a normal one
 };
 // Starts a program or opens a document; the outcome is the caller's to ignore.
+// The program EXPLORADOR with a file's path as parameters shows that file selected in its
+// folder, never opened: a file another workstation may have written is never handed to the
+// shell, whatever its name ("x-cte.err.exe").
 bool Executa(const PedidoExecucao& pedido);
+
+inline constexpr const char* EXPLORADOR = "explorer";
 
 }  // namespace UnProcessos

@@ -28,6 +28,19 @@ class EXmlErro : public std::runtime_error {
   bool bMalFormado_;
 };
 
+// A file larger than any answer of the authority: not read, and not worth waiting for.
+class EXmlGrande : public EXmlErro {
+ public:
+  using EXmlErro::EXmlErro;
+};
+
+// The largest file Carrega reads: an answer is a few KiB, a lot's answer some hundreds.
+inline constexpr size_t TAMANHO_MAXIMO_ARQUIVO = 16u << 20;
+
+// The bytes of a file for Carrega: raises EXmlGrande beyond TAMANHO_MAXIMO_ARQUIVO (told by the
+// file's size, before a byte is read), EXmlErro when it cannot be read.
+std::string LeArquivoXml(const std::string& caminho);
+
 class XmlElemento {
  public:
   XmlElemento() = default;
@@ -53,7 +66,7 @@ class XmlDocumento {
   ~XmlDocumento();
   XmlDocumento(const XmlDocumento&) = delete;
   XmlDocumento& operator=(const XmlDocumento&) = delete;
-  // Raise EXmlErro when the file cannot be read or is not well-formed.
+  // Raise EXmlErro when the file cannot be read or is not well-formed (see LeArquivoXml).
   void Carrega(const std::string& caminho);
   void CarregaTexto(const std::string& conteudo);
   XmlElemento ElementoDocumento() const;

@@ -24,7 +24,10 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
     ExecutaPesquisa(UnComandosSql::MontaPesquisaChave(chave));
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
     // What the authority said of the event, as the occurrence tells it.
-    const std::string descricao = evento.sTipo + " " + UnLeituraRespostas::DescricaoEvento(evento);
+    // Only shown: cut to the schema's lengths of a type and of a protocol.
+    const std::string descricao = UnFuncoesCTe::CortaTexto(evento.sTipo, 6) + " " +
+                                  UnLeituraRespostas::DescricaoEvento(evento);
+    const std::string protocolo = UnFuncoesCTe::CortaTexto(evento.sProtocolo, 17);
     const auto Recusado = [&] {
       RegistraOcorrencia(UnOcorrencias::EVENTO_RECUSADO,
                          descricao + ": " + evento.sStatus + " - " + evento.sMotivo,
@@ -38,9 +41,9 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
       if (UnLeituraRespostas::EhEventoRegistrado(evento.sStatus)) {
         MoveSucesso(lista, atual, 12,
                     "OK | evento " + descricao + " registrado, " + chave + ", protocolo " +
-                        evento.sProtocolo);
+                        protocolo);
         RegistraOcorrencia(UnOcorrencias::EVENTO_REGISTRADO,
-                           descricao + ", protocolo " + evento.sProtocolo, OndeEsta(atual, 12),
+                           descricao + ", protocolo " + protocolo, OndeEsta(atual, 12),
                            chave, false);
       } else {
         MoveErro(lista, atual, &iCTeErro);

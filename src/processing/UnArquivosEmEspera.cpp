@@ -28,12 +28,14 @@ TArquivosEmEspera::Decisao TArquivosEmEspera::RegistraFalha(const std::string& c
     espera.iGravacaoVistaDesde = agora;
   }
   const int64_t inalterado = agora - espera.iGravacaoVistaDesde;
-  if (motivo != Motivo::Conflito && inalterado < ESPERA_INCOMPLETO_MS) motivo = Motivo::Incompleto;
+  if (motivo != Motivo::Conflito && motivo != Motivo::Grande && inalterado < ESPERA_INCOMPLETO_MS)
+    motivo = Motivo::Incompleto;
   Decisao decisao;
   decisao.bMudouEstado = nova || motivo != espera.motivo;
   espera.motivo = motivo;
   espera.sDetalhe = detalhe;
-  decisao.bSepara = motivo == Motivo::Quebrado && inalterado >= iEsperaSepararMs_;
+  decisao.bSepara = motivo == Motivo::Grande ||
+                    (motivo == Motivo::Quebrado && inalterado >= iEsperaSepararMs_);
   return decisao;
 }
 
@@ -137,6 +139,8 @@ std::string TextoMotivo(Motivo motivo) {
       return "recusado pelo banco de dados";
     case Motivo::FalhaLeitura:
       return "não pôde ser lido";
+    case Motivo::Grande:
+      return "grande demais para uma resposta";
     case Motivo::Quebrado:
       break;
   }

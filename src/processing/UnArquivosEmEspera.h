@@ -19,6 +19,7 @@ enum class Motivo {
   RecusaBanco,   // the database or the ERP refuses its values or row
   FalhaLeitura,  // well-formed but cannot be taken (an element missing, unreadable, no memory)
   Quebrado,      // not well-formed although unchanged: set aside when it stays so
+  Grande,        // larger than any answer: set aside at once, never read
 };
 
 struct Espera {
@@ -50,7 +51,7 @@ class TArquivosEmEspera {
       : iEsperaSepararMs_(iEsperaSepararMs) {}
 
   struct Decisao {
-    bool bSepara = false;       // not well-formed, unchanged long enough: set it aside
+    bool bSepara = false;       // not well-formed and unchanged long enough, or too large
     bool bMudouEstado = false;  // a new wait, or a new reason: worth one line
   };
   // A turn of `caminho` failed for `motivo` (not Incompleto) at `agora` (monotonic), `hora`

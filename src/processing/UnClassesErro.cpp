@@ -5,6 +5,7 @@
 #include <string>
 
 #include "database/UnFirebird.h"
+#include "platform/UnCodigoAnsi.h"
 #include "platform/UnXml.h"
 #include "processing/UnFuncoesCTe.h"
 
@@ -99,9 +100,12 @@ ClasseErro ClassificaErro(const std::exception& erro) {
     if (TemTextoDeConexao(*banco)) return ClasseErro::ConexaoPerdida;
     return ClasseErro::Indefinida;
   }
+  if (dynamic_cast<const UnXml::EXmlGrande*>(&erro)) return ClasseErro::Grande;
   if (const auto* xml = dynamic_cast<const UnXml::EXmlErro*>(&erro))
     return xml->MalFormado() ? ClasseErro::Quebrado : ClasseErro::Recusa;
-  if (dynamic_cast<const UnFuncoesCTe::EValorInvalido*>(&erro)) return ClasseErro::Recusa;
+  if (dynamic_cast<const UnFuncoesCTe::EValorInvalido*>(&erro) ||
+      dynamic_cast<const UnCodigoAnsi::ESemEquivalente*>(&erro))
+    return ClasseErro::Recusa;
   return ClasseErro::Indefinida;
 }
 

@@ -1,13 +1,14 @@
 #include "processing/UnComandosSql.h"
 
-#include "database/UnFirebird.h"
 #include "processing/UnFuncoesCTe.h"
 
 namespace UnComandosSql {
 
-using UnFirebird::QuotedStr;
+using UnFuncoesCTe::DataSql;
 using UnFuncoesCTe::Numero;
 using UnFuncoesCTe::NumeroOuNull;
+using UnFuncoesCTe::ProtocoloOuNull;
+using UnFuncoesCTe::TextoSql;
 
 std::string MontaPesquisaLote(const std::string& documento, const std::string& codigoNumerico) {
   return " select cte.id_cte from mov_cte cte inner join MOV_CTE_RET mcr on (mcr.id_cte = "
@@ -23,7 +24,7 @@ std::string MontaGravaNumeroLote(int32_t id, int32_t lote) {
 std::string MontaGravaRecibo(const UnLeituraRespostas::ReciboLido& recibo, int32_t id) {
   return " update MOV_CTE_RET set cd_st_recebto_cte = " + Numero(recibo.sStatus) + "," +
          " no_recibo_cte = " + NumeroOuNull(recibo.sRecibo) + "," +
-         " dh_recebto_cte = " + QuotedStr(recibo.sDataRecebimento) + "," +
+         " dh_recebto_cte = " + DataSql(recibo.sDataRecebimento) + "," +
          " qt_media_resposta_cte = " + NumeroOuNull(recibo.sTempoMedio) +
          " where id_cte = " + std::to_string(id);
 }
@@ -36,14 +37,14 @@ std::string MontaGravaStatusRecibo(const std::string& status, int32_t id) {
 std::string MontaPesquisaChave(const std::string& chave) {
   return " select cte.id_cte, mcr.cd_chave_acesso_cte from mov_cte cte inner join MOV_CTE_RET "
          "mcr on (cte.id_cte = mcr.id_cte) where mcr.cd_chave_acesso_cte = " +
-         QuotedStr(chave);
+         TextoSql(chave);
 }
 
 std::string MontaGravaProtocolo(const std::string& statusLote,
                                 const UnLeituraRespostas::ProtocoloLido& protocolo, int32_t id) {
   return " update MOV_CTE_RET set cd_st_lote_cte = " + NumeroOuNull(statusLote) + "," +
-         " NO_PROTOCOLO_CTE = " + NumeroOuNull(protocolo.sProtocolo) + "," +
-         " DH_PROCESSA_CTE = " + QuotedStr(protocolo.sDataProcessamento) + "," +
+         " NO_PROTOCOLO_CTE = " + ProtocoloOuNull(protocolo.sProtocolo) + "," +
+         " DH_PROCESSA_CTE = " + DataSql(protocolo.sDataProcessamento) + "," +
          " CD_ST_CTE = " + NumeroOuNull(protocolo.sStatus) +
          " where ID_CTE = " + std::to_string(id);
 }
@@ -52,22 +53,22 @@ std::string MontaGravaAutorizacaoSituacao(const std::string& statusResposta,
                                           const UnLeituraRespostas::ProtocoloLido& protocolo,
                                           int32_t id) {
   return " update MOV_CTE_RET set cd_st_lote_cte = " + NumeroOuNull(statusResposta) + "," +
-         " NO_PROTOCOLO_CTE = " + NumeroOuNull(protocolo.sProtocolo) + "," +
-         " DH_PROCESSA_CTE = " + QuotedStr(protocolo.sDataProcessamento) + "," +
+         " NO_PROTOCOLO_CTE = " + ProtocoloOuNull(protocolo.sProtocolo) + "," +
+         " DH_PROCESSA_CTE = " + DataSql(protocolo.sDataProcessamento) + "," +
          " CD_ST_CTE = " + Numero(protocolo.sStatus) +
          " where id_cte = " + std::to_string(id);
 }
 
 std::string MontaGravaCancelamentoSituacao(const UnLeituraRespostas::CancelamentoLido& cancelamento,
                                            int32_t id) {
-  return " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = " + QuotedStr(cancelamento.sProtocolo) +
-         "," + " DH_PROCESSA_CAN_CTE = " + QuotedStr(cancelamento.sData) + "," +
+  return " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = " + ProtocoloOuNull(cancelamento.sProtocolo) +
+         "," + " DH_PROCESSA_CAN_CTE = " + DataSql(cancelamento.sData) + "," +
          " CD_ST_CAN_CTE = 135" + " where id_cte = " + std::to_string(id);
 }
 
 std::string MontaGravaCancelamentoEvento(const UnLeituraRespostas::EventoLido& evento, int32_t id) {
-  return " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = " + NumeroOuNull(evento.sProtocolo) +
-         "," + " DH_PROCESSA_CAN_CTE = " + QuotedStr(evento.sDataRegistro) + "," +
+  return " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = " + ProtocoloOuNull(evento.sProtocolo) +
+         "," + " DH_PROCESSA_CAN_CTE = " + DataSql(evento.sDataRegistro) + "," +
          " CD_ST_CAN_CTE = " + NumeroOuNull(evento.sStatus) +
          " where id_cte = " + std::to_string(id);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The statement texts of the answer-file processors. A value written without quotes must be a
-// plain run of digits (UnFuncoesCTe::EValorInvalido otherwise, before anything runs); keys,
-// protocols of situation answers and date texts go through the quoting function.
+// The statement texts of the answer-file processors, the one place where values read from a
+// file become statement text. Each value is checked against its form before anything runs
+// (UnFuncoesCTe::EValorInvalido otherwise): numbers and statuses are plain runs of digits,
+// protocols 15 or 17 digits, dates dd.mm.yyyy hh:mm:ss; keys are quoted once they are known to
+// reach the database unchanged in the workstation's code page.
 #include <cstdint>
 #include <string>
 

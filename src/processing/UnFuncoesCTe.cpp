@@ -5,6 +5,7 @@
 
 #include "database/UnFirebird.h"
 #include "platform/UnArquivos.h"
+#include "platform/UnCodigoAnsi.h"
 #include "platform/UnMascara.h"
 
 namespace UnFuncoesCTe {
@@ -172,14 +173,52 @@ bool EhNumeroDecimal(const std::string& valor) {
   return !valor.empty() && std::all_of(valor.begin(), valor.end(), EhDigito);
 }
 
+namespace {
+
+// The refused value is named, but no longer than a field of the answer could be.
+[[noreturn]] void Recusa(const std::string& valor) {
+  throw EValorInvalido("Valor inválido para o comando SQL: \"" + CortaTexto(valor, 60) + "\"");
+}
+
+}  // namespace
+
 std::string Numero(const std::string& valor) {
-  if (!EhNumeroDecimal(valor))
-    throw EValorInvalido("Valor inválido para o comando SQL: \"" + valor + "\"");
+  if (!EhNumeroDecimal(valor)) Recusa(valor);
   return valor;
 }
 
 std::string NumeroOuNull(const std::string& valor) {
   return valor.empty() ? std::string("null") : Numero(valor);
+}
+
+std::string ProtocoloOuNull(const std::string& valor) {
+  if (valor.empty()) return "null";
+  if ((valor.size() != 15 && valor.size() != 17) || !EhNumeroDecimal(valor)) Recusa(valor);
+  return valor;
+}
+
+std::string DataSql(const std::string& valor) {
+  constexpr std::string_view FORMA = "99.99.9999 99:99:99";
+  bool valida = valor.size() == FORMA.size();
+  for (size_t i = 0; valida && i < FORMA.size(); ++i)
+    valida = FORMA[i] == '9' ? EhDigito(valor[i]) : valor[i] == FORMA[i];
+  if (!valida) Recusa(valor);
+  return UnFirebird::QuotedStr(valor);
+}
+
+std::string TextoSql(const std::string& valor) {
+  if (!UnCodigoAnsi::Representavel(valor)) Recusa(valor);
+  return UnFirebird::QuotedStr(valor);
+}
+
+std::string CortaTexto(const std::string& texto, size_t limite) {
+  size_t bytes = 0;
+  for (size_t caracteres = 0; bytes < texto.size() && caracteres < limite; ++caracteres) {
+    ++bytes;
+    while (bytes < texto.size() && (static_cast<unsigned char>(texto[bytes]) & 0xC0) == 0x80)
+      ++bytes;
+  }
+  return texto.substr(0, bytes);
 }
 
 }  // namespace UnFuncoesCTe

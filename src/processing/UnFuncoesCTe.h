@@ -39,5 +39,15 @@ bool EhNumeroDecimal(const std::string& valor);
 std::string Numero(const std::string& valor);
 // `SeEntao`(v not empty, v, "null") with the digit check on v.
 std::string NumeroOuNull(const std::string& valor);
+// An authorisation or event protocol: 15 or 17 digits, "null" when empty.
+std::string ProtocoloOuNull(const std::string& valor);
+// A date text of `TextoData` ("dd.mm.yyyy hh:mm:ss", digits where digits belong), quoted.
+std::string DataSql(const std::string& valor);
+// Any other text from a file, quoted, once it is known to reach the database unchanged: a
+// look-alike that the workstation's code page would turn into a quote is refused.
+std::string TextoSql(const std::string& valor);
+// At most `limite` characters of a UTF-8 text, never cutting one in two: what a file says is
+// shown and logged no longer than its schema allows.
+std::string CortaTexto(const std::string& texto, size_t limite);
 
 }  // namespace UnFuncoesCTe

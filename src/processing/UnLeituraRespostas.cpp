@@ -84,7 +84,7 @@ std::string LeStatus(const UnXml::XmlDocumento& doc) {
 }
 
 std::string LeMotivo(const UnXml::XmlDocumento& doc) {
-  return doc.ElementoDocumento().TextoFilho("xMotivo");
+  return UnFuncoesCTe::CortaTexto(doc.ElementoDocumento().TextoFilho("xMotivo"), MAXIMO_MOTIVO);
 }
 
 ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc) {
@@ -95,7 +95,7 @@ ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc) {
   protocolo.sDataProcessamento = UnFuncoesCTe::TextoData(infProt.TextoFilho("dhRecbto"));
   protocolo.sStatus = infProt.TextoFilho("cStat");
   protocolo.sProtocolo = infProt.TextoFilho("nProt");
-  protocolo.sMotivo = infProt.TextoFilho("xMotivo");
+  protocolo.sMotivo = UnFuncoesCTe::CortaTexto(infProt.TextoFilho("xMotivo"), MAXIMO_MOTIVO);
   return protocolo;
 }
 
@@ -140,8 +140,8 @@ EventoLido LeEvento(const UnXml::XmlDocumento& doc) {
   evento.sStatus = infEvento.TextoFilho("cStat");
   evento.sProtocolo = infEvento.TextoFilho("nProt");
   evento.sTipo = infEvento.TextoFilho("tpEvento");
-  evento.sDescricao = infEvento.TextoFilho("xEvento");
-  evento.sMotivo = infEvento.TextoFilho("xMotivo");
+  evento.sDescricao = UnFuncoesCTe::CortaTexto(infEvento.TextoFilho("xEvento"), MAXIMO_EVENTO);
+  evento.sMotivo = UnFuncoesCTe::CortaTexto(infEvento.TextoFilho("xMotivo"), MAXIMO_MOTIVO);
   return evento;
 }
 

@@ -10,6 +10,10 @@
 
 namespace UnLeituraRespostas {
 
+// The schema's longest xMotivo and xEvento: texts read only to be shown are cut there.
+inline constexpr size_t MAXIMO_MOTIVO = 255;
+inline constexpr size_t MAXIMO_EVENTO = 60;
+
 // ---- Pieces of file names
 
 // The last `quantidade` characters of a text (all of it when shorter).

@@ -136,6 +136,7 @@ void TMonitorCTe::TrataFalhaArquivo(TFileListBox& lista, const std::string& atua
   const Motivo motivo =
       classe == ClasseErro::ConflitoLinha                           ? Motivo::Conflito
       : classe == ClasseErro::Quebrado                              ? Motivo::Quebrado
+      : classe == ClasseErro::Grande                                ? Motivo::Grande
       : dynamic_cast<const UnFirebird::EIBError*>(&erro) != nullptr ? Motivo::RecusaBanco
                                                                     : Motivo::FalhaLeitura;
   AguardaArquivo(lista, atual, motivo, erro.what(), contadorErro);
@@ -154,9 +155,11 @@ void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual,
     // Counted once it is in Erro; a move that fails is told once and tried at every pass.
     if (MoveParaErro(lista, atual, {&iConfirmacaoErro, contadorErro}, true, true)) {
       Esperas.Remove(atual);
-      InformaArquivo(atual, "separado para Erro, inalterado e mal formado desde " +
-                                Desde(espera.iDesdeHora) + ": " + motivo);
-      RegistraOcorrencia(UnOcorrencias::SEPARADO, "XML mal formado: " + motivo,
+      const bool bGrande = espera.motivo == UnArquivosEmEspera::Motivo::Grande;
+      InformaArquivo(atual, bGrande ? "separado para Erro: " + motivo
+                                    : "separado para Erro, inalterado e mal formado desde " +
+                                          Desde(espera.iDesdeHora) + ": " + motivo);
+      RegistraOcorrencia(UnOcorrencias::SEPARADO, TextoMotivo(espera.motivo) + ": " + motivo,
                          OndeEsta(atual, 5), "", true);
     } else if (Esperas.MarcaSeparacaoFalhou(atual)) {
       InformaArquivo(atual, "não pôde ser separado para Erro; nova tentativa a cada passo");
@@ -270,5 +273,5 @@ void TMonitorCTe::MostraArquivoErro(const std::string& caminho) {
   // the company's lock, until someone answers.
   tela.PerguntaSemEspera(
       "Ocorreu um erro na geração deste CT-e. Deseja visualizar o arquivo de erro?", caminho,
-      [this, caminho] { Executa({"", "explorer", caminho, "", false}); });
+      [this, caminho] { Executa({"", UnProcessos::EXPLORADOR, caminho, "", false}); });
 }

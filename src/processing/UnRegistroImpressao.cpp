@@ -124,7 +124,10 @@ bool TRegistroImpressao::Grava() const {
   for (const auto& [chave, entrada] : entradas_)
     texto += std::string(1, entrada.cEstado) + "|" + chave.first + "|" + chave.second + "|" +
              std::to_string(entrada.iID_CTe) + "|" + std::to_string(entrada.iMarcadaEm) + "\n";
-  if (UnArquivos::GravaArquivo(Temporario(), texto) &&
+  // Made new every time: whatever has the temporary name (a stale copy, a planted link) goes
+  // first, and the write never lands on a file it names.
+  UnArquivos::ApagaArquivo(Temporario());
+  if (UnArquivos::GravaArquivoNovo(Temporario(), texto) &&
       UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
     return true;
   UnArquivos::ApagaArquivo(Temporario());

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/UnArquivos.h"
+#include "processing/UnFuncoesCTe.h"
 
 namespace {
 
@@ -27,8 +28,10 @@ constexpr const char* PREFIXO = "MonitorCTe-";
 }  // namespace
 
 std::string NumaLinha(std::string texto) {
+  // Every control character, not only the line breaks: nothing a file carries may start a
+  // line of its own, move a terminal's cursor or hide what follows.
   for (char& c : texto)
-    if (c == '\r' || c == '\n') c = ' ';
+    if (static_cast<unsigned char>(c) < ' ' || c == '\x7F') c = ' ';
   return texto;
 }
 
@@ -54,7 +57,7 @@ void TLogAtividade::Registra(const std::string& texto) {
   const std::string linha = Digitos(agora.iAno, 4) + "-" + Digitos(agora.iMes, 2) + "-" +
                             Digitos(agora.iDia, 2) + " " + Digitos(agora.iHora, 2) + ":" +
                             Digitos(agora.iMinuto, 2) + ":" + Digitos(agora.iSegundo, 2) + " " +
-                            texto + "\n";
+                            NumaLinha(UnFuncoesCTe::CortaTexto(texto, MAXIMO_ENTRADA)) + "\n";
   UnArquivos::AcrescentaArquivo(ArquivoDoDia(agora), linha);
 }
 

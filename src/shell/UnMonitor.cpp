@@ -86,7 +86,7 @@ void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeEr
     passo();
   } catch (const std::exception& erro) {
     const std::string mensagem = erro.what();
-    Log.Registra("erro no ciclo: " + NumaLinha(mensagem));
+    Log.Registra("erro no ciclo: " + mensagem);
     UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
     // An error no class names ends the monitor only when the database no longer answers.
     if (classe == UnClassesErro::ClasseErro::Indefinida && IBD_BancoDados &&
@@ -186,7 +186,7 @@ void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
 void TMonitorCTe::MostraEspera() {
   for (const UnArquivosEmEspera::MotivoComum& comum : Esperas.AtualizaComuns()) {
     const std::string texto = UnArquivosEmEspera::TextoMotivoComum(comum);
-    Log.Registra(NumaLinha(texto));
+    Log.Registra(texto);
     tela.MostraAlerta(texto);
   }
   const auto maisAntiga = Esperas.MaisAntiga();
@@ -308,7 +308,7 @@ void TMonitorCTe::TrataEvento(const std::function<void()>& evento) {
   try {
     evento();
   } catch (const std::exception& erro) {
-    Log.Registra("erro: " + NumaLinha(erro.what()));
+    Log.Registra(std::string("erro: ") + erro.what());
     MostraErroPadrao(erro.what());
   }
 }

@@ -12,6 +12,9 @@
 #include "platform/UnXml.h"
 #include "processamento/CenarioProcessamento.h"
 #include "processing/UnFuncoesCTe.h"
+#include "processing/UnOcorrencias.h"
+#include "processing/UnRegistroImpressao.h"
+#include "platform/UnLocalidade.h"
 #include "suporte/ProcessoTeste.h"
 
 namespace R = RespostasTeste;
@@ -45,17 +48,87 @@ class CicloHostil : public RespostasHostis {
 
 }  // namespace
 
-TEST_F(RespostasHostis, RespostaDe50MiBEhLidaInteira) {
+// A large answer within the limit is read whole; past it, the file is no answer: set aside at
+// once without being read, told with its size, and the answers beside it go on.
+TEST_F(RespostasHostis, RespostaAlemDe16MiBVaiParaErroSemSerLida) {
+  m->Log.Inicia(inst.sPastaErp);
   const int32_t id = AdicionaCTe(R::CHAVE_1);
+  const int32_t id2 = AdicionaCTe(R::CHAVE_2);
   std::string xml = R::NumeroLote("123");
-  const std::string enchimento = "<Observacao>" + std::string(50u << 20, 'x') + "</Observacao>";
+  const std::string enchimento = "<Observacao>" + std::string(15u << 20, 'x') + "</Observacao>";
   xml.insert(xml.find("<NumeroLoteGerado>"), enchimento);
   Resposta(LOTE_1, xml);
+  // A well-formed situation answer whose reason alone is 100 MiB.
+  R::InfProt prot;
+  prot.chCTe = R::CHAVE_2;
+  prot.xMotivo = std::string(100u << 20, 'y');
+  const std::string enorme = R::NomeSituacao(R::CHAVE_2);
+  Resposta(enorme, R::Situacao("100", prot));
+  const std::string vizinha = "351000012345678-pro-rec.xml";
+  R::InfProt outra;
+  outra.chCTe = R::CHAVE_1;
+  Resposta(vizinha, R::ResultadoLote("100", outra));
   Passo();
   EXPECT_EQ(Coluna("NO_LOTE_CTE", id), "123");
-  EXPECT_TRUE(ExisteArquivo(OK(LOTE_1)));
   EXPECT_EQ(fs::file_size(OK(LOTE_1)), xml.size());
-  EXPECT_EQ(m->iLotesProcessados, 1);
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_TRUE(ExisteArquivo(OK(vizinha)));
+  EXPECT_TRUE(ExisteArquivo(Erro(enorme)));
+  EXPECT_TRUE(SemGravacao(id2));
+  EXPECT_EQ(m->iConfirmacaoErro, 1);
+  EXPECT_TRUE(m->Esperas.Esperas().empty());
+  // Nothing of its content is shown or logged: the log line names the size.
+  const std::string log = LeTexto(m->Log.ArquivoDoDia(UnLocalidade::Agora()));
+  EXPECT_NE(log.find(enorme + " | separado para Erro: Arquivo de 100 MiB"), std::string::npos)
+      << log.substr(0, 2000);
+  EXPECT_EQ(log.find("yyyy"), std::string::npos);
+  EXPECT_LT(log.size(), 100000u);
+}
+
+// Anyone who can write the folder can plant links: a link in Retorno is not an answer, and one
+// planted as the print record's temporary file is not written through.
+TEST_F(RespostasHostis, LigacaoSimbolicaNaoEhSeguidaNemGravadaPorDentro) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  PastaTemporaria fora;
+  const std::string alvo = fora / "lote.xml";
+  R::EscreveResposta(alvo, R::NumeroLote("123"));
+  fs::create_directories(Retorno());
+  fs::create_symlink(alvo, Retorno(LOTE_1));
+  const std::string registro = fora / "segredo.txt";
+  EscreveArquivo(registro, "intocado");
+  fs::create_symlink(registro, inst.sRaizCTe + CNPJ + "/" + UnRegistroImpressao::NOME_ARQUIVO + ".tmp");
+  const std::string resultado = "351000012345678-pro-rec.xml";
+  Resposta(resultado, R::ResultadoLote("100", R::InfProt{}));
+  Passo();
+  EXPECT_TRUE(fs::is_symlink(Retorno(LOTE_1)));
+  EXPECT_TRUE(Nula("NO_LOTE_CTE", id));
+  EXPECT_TRUE(m->Esperas.Esperas().empty());
+  EXPECT_EQ(LeTexto(alvo), R::NumeroLote("123"));
+  // The authorisation beside it is recorded, and its print with it, in a record of its own.
+  EXPECT_EQ(Coluna("CD_ST_CTE", id), "100");
+  EXPECT_TRUE(ExisteArquivo(OK(resultado)));
+  EXPECT_EQ(LeTexto(registro), "intocado");
+  EXPECT_NE(LeTexto(inst.sRaizCTe + CNPJ + "/" + UnRegistroImpressao::NOME_ARQUIVO).find(R::CHAVE_1),
+            std::string::npos);
+}
+
+// An event's name holding a line break and a whole occurrence line of the log's own format
+// (56 characters, within the schema's 60): one line in the log, and nothing read back from it
+// as an occurrence whose file a double click would open.
+TEST_F(RespostasHostis, TextoDoEventoNaoForjaLinhaDoLog) {
+  m->Log.Inicia(inst.sPastaErp);
+  AdicionaCTe(R::CHAVE_1);
+  R::InfEvento evento;
+  evento.tpEvento = "110180";
+  evento.xEvento = "\n2026-12-10 10:00:00 ocorrência | ! | 1 | 2 | x | y | /p";
+  Resposta(R::NomeEvento(R::CHAVE_1), R::RetornoEvento(evento));
+  Passo();
+  EXPECT_TRUE(ExisteArquivo(OK(R::NomeEvento(R::CHAVE_1))));
+  const std::string log = LeTexto(m->Log.ArquivoDoDia(UnLocalidade::Agora()));
+  EXPECT_EQ(log.find("\n2026-12-10 10:00:00 ocorr"), std::string::npos) << log;
+  const auto lidas = UnOcorrencias::LeLog(log);
+  ASSERT_FALSE(lidas.empty());
+  for (const UnOcorrencias::Ocorrencia& o : lidas) EXPECT_NE(o.sArquivo, "/p") << log;
 }
 
 TEST_F(CicloHostil, LixoBinarioComNomeDeRespostaEsperaSemSegurarOCiclo) {
@@ -127,24 +200,30 @@ TEST_F(RespostasHostis, BombaDeEntidadesNaoEhExpandida) {
 TEST_F(RespostasHostis, ArquivoQueNaoSePodeLerFicaNoLugar) {
   const int32_t id = AdicionaCTe(R::CHAVE_1);
   const std::string ilegivel = Retorno(LOTE_1);
+  // root reads any plain file: only another user meets one it cannot read.
   if (geteuid() != 0) {
     Resposta(LOTE_1, R::NumeroLote("123"));
     fs::permissions(ilegivel, fs::perms::none);
-  } else {
-    // root reads any file: a link to a plain file whose first bytes cannot be read.
-    fs::create_directories(Retorno());
-    fs::create_symlink("/proc/self/mem", ilegivel);
   }
-  // Neither a dangling link nor a pipe is a file to list: nothing waits on them.
+  // Neither a link, dangling or not, nor a pipe is a file to list: nothing waits on them.
+  fs::create_directories(Retorno());
   fs::create_symlink(Retorno("naoexiste.xml"), Retorno(R::NomeNumeroLote(R::CHAVE_2)));
+  fs::create_symlink("/proc/self/mem", Retorno("CTe-num-lot.xml"));
   ASSERT_EQ(mkfifo(Retorno(R::NomeEvento(R::CHAVE_1)).c_str(), 0666), 0);
   ASSERT_EQ(mkfifo(Retorno("351000012345678-pro-rec.xml").c_str(), 0666), 0);
-  PassoDeixaEsperando("Não foi possível ler");
-  EXPECT_TRUE(fs::is_symlink(ilegivel) || ExisteArquivo(ilegivel));
+  if (geteuid() != 0) {
+    PassoDeixaEsperando("Não foi possível ler");
+    EXPECT_TRUE(ExisteArquivo(ilegivel));
+  } else {
+    Passo();
+    EXPECT_TRUE(m->Esperas.Esperas().empty());
+  }
+  EXPECT_TRUE(fs::is_symlink(Retorno("CTe-num-lot.xml")));
   EXPECT_TRUE(SemGravacao(id));
   EXPECT_EQ(m->iLotesProcessados + m->iLotesErro + m->iConfirmacaoErro, 0);
 
   fs::remove(ilegivel);
+  fs::remove(Retorno("CTe-num-lot.xml"));
   Passo();
   EXPECT_TRUE(fs::is_symlink(Retorno(R::NomeNumeroLote(R::CHAVE_2))));
   EXPECT_TRUE(fs::is_fifo(Retorno(R::NomeEvento(R::CHAVE_1))));
@@ -278,8 +357,9 @@ TEST_F(RespostasHostis, LoteAlemDe32BitsNuncaDaVolta) {
 
 TEST_F(RespostasHostis, ArvoreMuitoProfundaNaoEstouraAPilha) {
   const int32_t id = AdicionaCTe(R::CHAVE_1);
-  // Three million levels under the root: nothing that reads it may recurse per level.
-  const size_t niveis = 3000000;
+  // Two million levels under the root (14 MiB, within the largest file read): nothing that
+  // reads it may recurse per level.
+  const size_t niveis = 2000000;
   std::string xml = "<retConsSitCTe xmlns=\"http://www.portalfiscal.inf.br/cte\"><cStat>100</cStat>";
   xml.reserve(xml.size() + niveis * 7 + 32);
   for (size_t i = 0; i < niveis; ++i) xml += "<a>";

@@ -175,13 +175,27 @@ TEST(Arquivos, ListaEntradasIncluiPastasEOcultos) {
 }
 
 #ifndef _WIN32
-TEST(Arquivos, LigacaoSimbolicaParaArquivoContaComoArquivo) {
+// Links are never files of the list, and never written through; a file that must be new is
+// refused where anything, a link included, has its name.
+TEST(Arquivos, LigacaoSimbolicaNuncaContaComoArquivo) {
   PastaTemporaria pasta;
   EscreveArquivo(pasta / "real/alvo.xml", "x");
+  EscreveArquivo(pasta / "simples.xml", "x");
   fs::create_symlink(pasta / "real/alvo.xml", pasta / "ligado.xml");
   fs::create_symlink(pasta / "real", pasta / "pasta.xml");
   fs::create_symlink(pasta / "sumiu", pasta / "quebrado.xml");
-  EXPECT_EQ(ListaArquivos(pasta.Caminho(), "*.xml"), std::vector<std::string>{"ligado.xml"});
+  EXPECT_EQ(ListaArquivos(pasta.Caminho(), "*.xml"), std::vector<std::string>{"simples.xml"});
+  EXPECT_FALSE(GravaArquivo(pasta / "ligado.xml", "y"));
+  EXPECT_FALSE(AcrescentaArquivo(pasta / "ligado.xml", "y"));
+  EXPECT_FALSE(GravaArquivoNovo(pasta / "ligado.xml", "y"));
+  EXPECT_FALSE(GravaArquivoNovo(pasta / "quebrado.xml", "y"));
+  EXPECT_FALSE(fs::exists(pasta / "sumiu"));
+  EXPECT_EQ(LeTexto(pasta / "real/alvo.xml"), "x");
+  EXPECT_TRUE(GravaArquivoNovo(pasta / "novo.xml", "y"));
+  EXPECT_FALSE(GravaArquivoNovo(pasta / "novo.xml", "z"));
+  EXPECT_EQ(LeTexto(pasta / "novo.xml"), "y");
+  EXPECT_EQ(Tamanho(pasta / "novo.xml"), 1u);
+  EXPECT_FALSE(Tamanho(pasta / "real").has_value());
 }
 #endif
 

@@ -118,8 +118,9 @@ TEST(Processos, ExecutaComParametrosEPastaDeTrabalho) {
   EXPECT_FALSE(UnProcessos::Executa(pedido));
 }
 
-// The Windows file explorer that shows an error file is the desktop's opener here.
-TEST(Processos, ExplorerAbreOArquivoComOAbridorDaAreaDeTrabalho) {
+// The Windows file explorer that shows an error file selected is the desktop's opener of its
+// folder here: the file itself, opened, could be a program.
+TEST(Processos, ExplorerAbreAPastaDoArquivoComOAbridorDaAreaDeTrabalho) {
   PastaTemporaria pasta;
   EscreveArquivo(pasta / "bin/xdg-open",
                  "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$#\" > \"${0%/*}/aberto.txt\"\n");
@@ -128,7 +129,7 @@ TEST(Processos, ExplorerAbreOArquivoComOAbridorDaAreaDeTrabalho) {
   setenv("PATH", (pasta / "bin").c_str(), 1);
   UnProcessos::PedidoExecucao pedido;
   pedido.sArquivo = "explorer";
-  pedido.sParametros = pasta / "Erro/x y-rec.err";
+  pedido.sParametros = pasta / "Erro/x y-cte.err.exe";
   const bool iniciado = UnProcessos::Executa(pedido);
   setenv("PATH", (pasta / "vazia").c_str(), 1);
   const bool semAbridor = UnProcessos::Executa(pedido);
@@ -137,6 +138,6 @@ TEST(Processos, ExplorerAbreOArquivoComOAbridorDaAreaDeTrabalho) {
   EXPECT_FALSE(semAbridor);
   ASSERT_TRUE(
       Aguarda([&] { return LeTexto(pasta / "bin/aberto.txt").find('|') != std::string::npos; }));
-  EXPECT_EQ(LeTexto(pasta / "bin/aberto.txt"), pasta / "Erro/x y-rec.err|1");
+  EXPECT_EQ(LeTexto(pasta / "bin/aberto.txt"), pasta / "Erro|1");
 }
 #endif

@@ -1,6 +1,8 @@
 // Reading of the answer files into plain values, and the statement texts built from them.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/UnXml.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
@@ -189,7 +191,7 @@ TEST(ComandosSql, TextosDasAlteracoes) {
             "DH_PROCESSA_CTE = '05.06.2012 10:11:12', CD_ST_CTE = 301 where ID_CTE = 42");
 
   EXPECT_EQ(MontaGravaCancelamentoSituacao({"135120000012345", "21.05.2013 10:20:30"}, 42),
-            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = '135120000012345', "
+            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = 135120000012345, "
             "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
 
   EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135", "135130000054321", "110111", "", ""};
@@ -222,13 +224,50 @@ TEST(ComandosSql, TextoDoArquivoNuncaViraComando) {
   EXPECT_THROW(MontaGravaProtocolo("100", p, 42), EValorInvalido);
   EventoLido e{R::CHAVE_1, "21.05.2013 10:20:30", "135 where 1=1 --", "1", "110111", "", ""};
   EXPECT_THROW(MontaGravaCancelamentoEvento(e, 42), EValorInvalido);
-  // A date text cut from a hostile value stays one quoted literal.
+  // Dates, protocols and keys are held to their forms before any statement text exists.
   p.sStatus = "100";
-  p.sDataProcessamento = UnFuncoesCTe::TextoData("2012-06-05T',x=1--");
-  EXPECT_EQ(MontaGravaProtocolo("100", p, 42),
-            " update MOV_CTE_RET set cd_st_lote_cte = 100, NO_PROTOCOLO_CTE = 1, "
-            "DH_PROCESSA_CTE = '05.06.2012 '',x=1--', CD_ST_CTE = 100 where ID_CTE = 42");
-  EXPECT_EQ(MontaGravaCancelamentoSituacao({"1' --", "21.05.2013 10:20:30"}, 42),
-            " update MOV_CTE_RET set NO_PROTOCOLO_CAN_CTE = '1'' --', "
-            "DH_PROCESSA_CAN_CTE = '21.05.2013 10:20:30', CD_ST_CAN_CTE = 135 where id_cte = 42");
+  const std::string aspaLarga = "\xEF\xBC\x87";  // U+FF07, a plain quote under best fit
+  struct Caso {
+    const char* o;
+    std::string data, protocolo;
+    bool aceito;
+  };
+  const Caso casos[] = {
+      {"date with a quote", UnFuncoesCTe::TextoData("2012-06-05T',x=1--"), "135120000012345", false},
+      {"date with a look-alike", UnFuncoesCTe::TextoData("2024-01-01T" + aspaLarga + "--"),
+       "135120000012345", false},
+      {"date with letters", "05.06.2O12 10:11:12", "135120000012345", false},
+      {"date without its time", "05.06.2012", "135120000012345", false},
+      {"date past its form", "05.06.2012 10:11:12 or 1=1", "135120000012345", false},
+      {"protocol of 16 digits", "05.06.2012 10:11:12", "1351200000123456", false},
+      {"protocol of a whole statement", "05.06.2012 10:11:12",
+       "135120000012345" + std::string(4096, '9'), false},
+      {"protocol with a look-alike", "05.06.2012 10:11:12", "13512000001" + aspaLarga + "45", false},
+      {"protocol of one digit", "05.06.2012 10:11:12", "1", false},
+      {"protocol of 15 digits", "05.06.2012 10:11:12", "135120000012345", true},
+      {"protocol of 17 digits", "05.06.2012 10:11:12", "13512000001234567", true},
+      {"no protocol (a rejection)", "05.06.2012 10:11:12", "", true},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.o);
+    p.sDataProcessamento = c.data;
+    p.sProtocolo = c.protocolo;
+    CancelamentoLido cancelamento{c.protocolo.empty() ? "135120000012345" : c.protocolo, c.data};
+    e.sDataRegistro = c.data;
+    e.sProtocolo = c.protocolo;
+    e.sStatus = "135";
+    for (const auto& monta : std::initializer_list<std::function<std::string()>>{
+             [&] { return MontaGravaProtocolo("100", p, 42); },
+             [&] { return MontaGravaAutorizacaoSituacao("101", p, 42); },
+             [&] { return MontaGravaCancelamentoSituacao(cancelamento, 42); },
+             [&] { return MontaGravaCancelamentoEvento(e, 42); }}) {
+      if (c.aceito)
+        EXPECT_NO_THROW(monta());
+      else
+        EXPECT_THROW(monta(), EValorInvalido);
+    }
+  }
+  // A key is quoted, a quote doubled (the Windows suite holds the code page's side).
+  EXPECT_NE(MontaPesquisaChave("CTe1' or '1'='1").find("= 'CTe1'' or ''1''=''1'"),
+            std::string::npos);
 }

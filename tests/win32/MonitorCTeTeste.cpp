@@ -283,6 +283,17 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   R::EscreveResposta(sRetorno + R::NomeEvento(R::CHAVE_1), "<retEventoCTe><infEvento>");
   const std::string sDesconhecida = R::NomeSituacao("35999999999999999999999999999999999999999999");
   R::EscreveResposta(sRetorno + sDesconhecida, R::Situacao("100", R::InfProt{}));
+  // Two answers forged with the full-width apostrophe and its look-alikes, which the code
+  // page's best fit turns into plain quotes: in the date and protocol of a real CT-e, and in a
+  // key. Each waits, and no row changes.
+  const std::string aspaLarga = "\xEF\xBC\x87";
+  R::InfProt forjada;
+  forjada.dhRecbto = "2024-01-01T" + aspaLarga + "--";
+  forjada.nProt = "1351" + aspaLarga + "\xCA\xBC or 1=1";
+  R::EscreveResposta(sRetorno + "351000012345670-pro-rec.xml", R::ResultadoLote("100", forjada));
+  forjada = R::InfProt{};
+  forjada.chCTe = R::CHAVE_1.substr(0, 40) + aspaLarga + " or " + aspaLarga + "1";
+  R::EscreveResposta(sRetorno + "351000012345671-pro-rec.xml", R::ResultadoLote("100", forjada));
   const std::string CNPJ2 = "22222222000122";
   const int32_t id2 = banco.AdicionaCTe(banco.AdicionaEmpresa(CNPJ2), R::CHAVE_2);
   const std::string sRetorno2 = sRaizCTe + "\\" + CNPJ2 + "\\Retorno\\";
@@ -370,11 +381,17 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   EXPECT_TRUE(Espera([&] { return Contador(6) == L"1" && Contador(8) == L"1"; }))
       << UnTextoLargo::Estreito(Contador(6) + L" " + Contador(8));
   EXPECT_TRUE(IsWindow(pergunta));
-  // The broken answer still waits in Retorno, and the window says so.
+  // The broken answer and the forged ones still wait in Retorno, and the window says so.
   EXPECT_TRUE(Existe(sRetorno + R::NomeEvento(R::CHAVE_1)));
+  EXPECT_TRUE(Existe(sRetorno + "351000012345670-pro-rec.xml"));
+  EXPECT_TRUE(Existe(sRetorno + "351000012345671-pro-rec.xml"));
+  EXPECT_EQ(banco.Inteiro("select count(*) from MOV_CTE_RET where NO_PROTOCOLO_CTE is not null "
+                          "or DH_PROCESSA_CTE is not null"),
+            1);
+  EXPECT_TRUE(banco.Nulo("select CD_ST_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id)));
   const HWND arquivo = GetDlgItem(folha, TfrmPrincipal::ID_LBL_NOME_ARQUIVO);
   EXPECT_TRUE(
-      Espera([&] { return TextoJanela(arquivo).rfind(L"1 arquivo aguardando há ", 0) == 0; }))
+      Espera([&] { return TextoJanela(arquivo).rfind(L"3 arquivos aguardando há ", 0) == 0; }))
       << UnTextoLargo::Estreito(TextoJanela(arquivo));
   AguardaFotografia(principal);
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/UnArquivos.h"
+#include "platform/UnCodigoAnsi.h"
 #include "platform/UnAreaTrabalho.h"
 #include "platform/UnBiblioteca.h"
 #include "platform/UnIni.h"
@@ -117,6 +118,31 @@ TEST(ProcessosWin32, ExecutaComParametrosPastaEJanelaOculta) {
   pedido.sArquivo = pasta / "falta.exe";
   pedido.sVerbo = "open";
   EXPECT_FALSE(UnProcessos::Executa(pedido));
+}
+
+// An error file named like a program is shown selected in its folder, never run.
+TEST(ProcessosWin32, ExploradorMostraOArquivoSemExecutalo) {
+  PastaTemporaria pasta;
+  const std::string programa = pasta / "x-cte.err.bat";
+  EscreveArquivo(programa, "echo executado> \"" + std::string(pasta / "saida.txt") + "\"\r\n");
+  ASSERT_TRUE(UnProcessos::Executa({"", UnProcessos::EXPLORADOR, programa, "", false}));
+  Sleep(3000);
+  EXPECT_FALSE(UnArquivos::ExisteArquivo(pasta / "saida.txt"));
+  EXPECT_FALSE(UnProcessos::Executa({"", UnProcessos::EXPLORADOR, "", "", false}));
+}
+
+// Statement text reaches the connection's code page exactly or not at all: the best fit would
+// turn these look-alikes into the plain quote after the value was quoted.
+TEST(CodigoAnsiWin32, SemMelhorAproximacao) {
+  for (const char* parecido : {"\xEF\xBC\x87", "\xCA\xBC", "\xE2\x80\xB2", "\xC3\xBF\xEF\xBC\x87"}) {
+    SCOPED_TRACE(parecido);
+    EXPECT_FALSE(UnCodigoAnsi::Representavel(std::string("2024'") + parecido));
+    EXPECT_THROW(UnCodigoAnsi::ParaAnsi(std::string(" where x = '") + parecido + "'"),
+                 UnCodigoAnsi::ESemEquivalente);
+  }
+  if (GetACP() != 1252) GTEST_SKIP() << "code page " << GetACP();
+  EXPECT_EQ(UnCodigoAnsi::ParaAnsi("ação '1'"), "a\xE7\xE3o '1'");
+  EXPECT_EQ(UnCodigoAnsi::DeAnsi("a\xE7\xE3o"), "ação");
 }
 
 TEST(TravaWin32, AberturaExclusivaEAPastaQueNaoExiste) {

@@ -176,6 +176,12 @@ std::optional<int64_t> DataUltimaGravacao(const std::string& caminho) {
   return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
 }
 
+std::optional<uint64_t> Tamanho(const std::string& caminho) {
+  struct stat info;
+  if (stat(caminho.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<uint64_t>(info.st_size);
+}
+
 std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo) {
   Descritor fd(open(caminho.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Valor() < 0) return std::nullopt;
@@ -196,21 +202,28 @@ std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo) 
   return conteudo;
 }
 
+// O_NOFOLLOW: a link planted at the name would have the write land on its target.
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo) {
-  return GravaComFlags(caminho, conteudo, O_TRUNC, true);
+  return GravaComFlags(caminho, conteudo, O_TRUNC | O_NOFOLLOW, true);
+}
+
+bool GravaArquivoNovo(const std::string& caminho, const std::string& conteudo) {
+  return GravaComFlags(caminho, conteudo, O_EXCL, true);
 }
 
 bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo) {
-  return GravaComFlags(caminho, conteudo, O_APPEND);
+  return GravaComFlags(caminho, conteudo, O_APPEND | O_NOFOLLOW);
 }
 
 std::vector<std::string> ListaArquivos(const std::string& pasta, const std::string& mascara) {
   auto nomes = LeNomes(pasta, mascara, [&](const dirent* entrada) {
     if (entrada->d_name[0] == '.') return false;  // hidden
     if (entrada->d_type == DT_REG) return true;
-    if (entrada->d_type != DT_LNK && entrada->d_type != DT_UNKNOWN) return false;
-    // A link to a plain file counts as the file; the file system may not tell the type.
-    return ExisteArquivo(pasta + '/' + entrada->d_name);
+    if (entrada->d_type != DT_UNKNOWN) return false;
+    // The file system may not tell the type. A link is never taken: anyone who can write the
+    // folder could point it at any file the monitor can read.
+    struct stat info;
+    return lstat((pasta + '/' + entrada->d_name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
   });
   UnMascara::OrdenaSemCaixa(nomes);
   return nomes;

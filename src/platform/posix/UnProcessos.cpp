@@ -155,16 +155,14 @@ std::optional<std::vector<std::string>> ListaProcessos() {
 std::string CaminhoExecutavel() { return LeLink("/proc/self/exe"); }
 
 bool Executa(const PedidoExecucao& pedido) {
-  if (pedido.sArquivo == "explorer") {
-    // The Windows file explorer shows a file to the user; the desktop's opener does here.
+  if (pedido.sArquivo == EXPLORADOR) {
+    // The desktop's opener shows the file's folder: it cannot select a file, and the file
+    // itself, opened, could be a program.
     const std::string abridor = ProcuraNoPath("xdg-open");
-    if (abridor.empty()) return false;
-    // The explorer takes its parameters as one path, blanks and all.
-    std::string caminho = pedido.sParametros;
-    if (caminho.size() >= 2 && caminho.front() == '"' && caminho.back() == '"') {
-      caminho = caminho.substr(1, caminho.size() - 2);
-    }
-    return Inicia(abridor, {abridor, caminho}, pedido.sPastaTrabalho, true);
+    const size_t barra = pedido.sParametros.rfind('/');
+    if (abridor.empty() || barra == std::string::npos) return false;
+    const std::string pasta = barra == 0 ? "/" : pedido.sParametros.substr(0, barra);
+    return Inicia(abridor, {abridor, pasta}, pedido.sPastaTrabalho, true);
   }
   if (!UnArquivos::ExisteArquivo(pedido.sArquivo) || access(pedido.sArquivo.c_str(), X_OK) != 0) {
     return false;

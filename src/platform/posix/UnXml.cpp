@@ -348,10 +348,9 @@ XmlDocumento::~XmlDocumento() = default;
 // load keep their own document alive.
 void XmlDocumento::Carrega(const std::string& caminho) {
   impl_ = std::make_shared<Impl>();
-  const auto conteudo = UnArquivos::LeArquivo(caminho, SIZE_MAX);
-  if (!conteudo) throw EXmlErro("Não foi possível ler o arquivo XML " + caminho);
+  const std::string conteudo = LeArquivoXml(caminho);
   auto novo = std::make_shared<Impl>();
-  LeDocumento(novo->documento, *conteudo, caminho);
+  LeDocumento(novo->documento, conteudo, caminho);
   impl_ = std::move(novo);
 }
 

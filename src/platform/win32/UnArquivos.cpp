@@ -155,6 +155,22 @@ std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo) 
   return conteudo;
 }
 
+std::optional<uint64_t> Tamanho(const std::string& caminho) {
+  WIN32_FILE_ATTRIBUTE_DATA dados;
+  if (!GetFileAttributesExW(Largo(caminho).c_str(), GetFileExInfoStandard, &dados) ||
+      (dados.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return (static_cast<uint64_t>(dados.nFileSizeHigh) << 32) | dados.nFileSizeLow;
+}
+
+bool GravaArquivoNovo(const std::string& caminho, const std::string& conteudo) {
+  Arquivo arquivo(CreateFileW(Largo(caminho).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!arquivo.Valido()) return false;
+  if (!GravaTudo(arquivo.Get(), conteudo) || !FlushFileBuffers(arquivo.Get())) return false;
+  return arquivo.Fecha();
+}
+
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo) {
   // OPEN_ALWAYS instead of CREATE_ALWAYS: a hidden file of that name is rewritten too.
   Arquivo arquivo(CreateFileW(Largo(caminho).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -41,16 +41,45 @@ std::string CaminhoExecutavel() {
   }
 }
 
+namespace {
+
+// SEE_MASK_FLAG_NO_UI: a start that fails is the caller's to tell, never a box of the system's
+// raised inside a pass.
+bool Inicia(const wchar_t* verbo, const std::wstring& arquivo, const std::wstring& parametros,
+            const std::wstring& pasta, int mostra) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = verbo;
+  info.lpFile = arquivo.c_str();
+  info.lpParameters = parametros.empty() ? nullptr : parametros.c_str();
+  info.lpDirectory = pasta.empty() ? nullptr : pasta.c_str();
+  info.nShow = mostra;
+  return ShellExecuteExW(&info) != FALSE;
+}
+
+// The system's programs by their full path, never by a name the search path could answer.
+std::wstring PastaWindows() {
+  wchar_t pasta[MAX_PATH];
+  const UINT tamanho = GetWindowsDirectoryW(pasta, MAX_PATH);
+  return tamanho == 0 || tamanho >= MAX_PATH ? std::wstring() : std::wstring(pasta, tamanho);
+}
+
+bool MostraNaPasta(const std::string& caminho) {
+  const std::wstring windows = PastaWindows();
+  if (windows.empty() || caminho.empty() || caminho.find('"') != std::string::npos) return false;
+  return Inicia(L"open", windows + L"\\explorer.exe", L"/select,\"" + Largo(caminho) + L"\"", L"",
+                SW_SHOWNORMAL);
+}
+
+}  // namespace
+
 bool Executa(const PedidoExecucao& pedido) {
+  if (pedido.sArquivo == EXPLORADOR) return MostraNaPasta(pedido.sParametros);
   const std::wstring verbo = Largo(pedido.sVerbo);
-  const std::wstring arquivo = Largo(pedido.sArquivo);
-  const std::wstring parametros = Largo(pedido.sParametros);
-  const std::wstring pasta = Largo(pedido.sPastaTrabalho);
-  const HINSTANCE resultado = ShellExecuteW(
-      nullptr, verbo.empty() ? nullptr : verbo.c_str(), arquivo.c_str(),
-      parametros.empty() ? nullptr : parametros.c_str(), pasta.empty() ? nullptr : pasta.c_str(),
-      pedido.bOculto ? SW_HIDE : SW_SHOWNORMAL);
-  return reinterpret_cast<INT_PTR>(resultado) > 32;
+  return Inicia(verbo.empty() ? nullptr : verbo.c_str(), Largo(pedido.sArquivo),
+                Largo(pedido.sParametros), Largo(pedido.sPastaTrabalho),
+                pedido.bOculto ? SW_HIDE : SW_SHOWNORMAL);
 }
 
 }  // namespace UnProcessos

@@ -211,10 +211,9 @@ XmlDocumento::~XmlDocumento() = default;
 // own document alive.
 void XmlDocumento::Carrega(const std::string& caminho) {
   impl_ = std::make_shared<Impl>();
-  const auto conteudo = UnArquivos::LeArquivo(caminho, SIZE_MAX);
-  if (!conteudo) throw EXmlErro("Não foi possível ler o arquivo XML " + caminho);
+  const std::string conteudo = LeArquivoXml(caminho);
   auto novo = std::make_shared<Impl>();
-  novo->documento = LeDocumento(*conteudo, caminho);
+  novo->documento = LeDocumento(conteudo, caminho);
   impl_ = std::move(novo);
 }
 

@@ -375,7 +375,7 @@ LRESULT TfrmPrincipal::TrataNotificacao(const NMHDR& aviso) {
     const int linha = reinterpret_cast<const NMITEMACTIVATE&>(aviso).iItem;
     if (linha < 0 || static_cast<size_t>(linha) >= ocorrencias_.Quantidade()) return 0;
     const std::string arquivo = ocorrencias_.Item(static_cast<size_t>(linha)).sArquivo;
-    if (!arquivo.empty()) Evento([&] { monitor_->Executa({"", "explorer", arquivo, "", false}); });
+    if (!arquivo.empty()) Evento([&] { monitor_->Executa({"", UnProcessos::EXPLORADOR, arquivo, "", false}); });
   }
   return 0;
 }
