@@ -9,28 +9,14 @@ set -euo pipefail
 RAIZ=$(cd "$(dirname "$0")/.." && pwd)
 PASTA="$RAIZ/build-qemu"
 QEMU="$PASTA/raiz/usr/bin/qemu-i386"
+source "$RAIZ/scripts/apt-privado.sh"
 
 prepara() {
   [ -x "$QEMU" ] && return 0
-  local codinome arquivo
-  codinome=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-  [ -n "$codinome" ] || { echo "qemu-i386: the machine's Debian release is unknown" >&2; return 1; }
-  # The archive the machine's own release comes from.
-  arquivo=$(apt-get indextargets --format '$(SITE)|$(RELEASE)' 2>/dev/null |
-    awk -F'|' -v s="$codinome" '$2 == s { print $1; exit }')
-  [ -n "$arquivo" ] || { echo "qemu-i386: no archive of $codinome among the machine's sources" >&2; return 1; }
   rm -rf "$PASTA"
-  mkdir -p "$PASTA/apt/listas/partial" "$PASTA/apt/cache/archives/partial" "$PASTA/raiz"
-  : >"$PASTA/apt/status"
-  echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $arquivo $codinome-backports main" \
-    >"$PASTA/apt/sources.list"
-  local apt=(
-    -o Dir::Etc::SourceList="$PASTA/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
-    -o Dir::State::Lists="$PASTA/apt/listas" -o Dir::State::status="$PASTA/apt/status"
-    -o Dir::Cache="$PASTA/apt/cache" -o Dir::Etc::Preferences=/dev/null
-    -o Dir::Etc::PreferencesParts=/dev/null -o Debug::NoLocking=true
-    -o APT::Sandbox::User="$(id -un)"
-  )
+  mkdir -p "$PASTA/raiz"
+  apt_privado "$PASTA" "@-backports" || { echo "qemu-i386: no archive to take it from" >&2; return 1; }
+  local apt=("${APT_PRIVADO[@]}")
   apt-get "${apt[@]}" -qq update
   (cd "$PASTA/apt/cache/archives" && apt-get "${apt[@]}" -qq download qemu-user)
   dpkg-deb -x "$PASTA"/apt/cache/archives/qemu-user_*.deb "$PASTA/pacote"

@@ -34,7 +34,8 @@ fi
 echo "== Windows tests under Wine"
 # Wine's msxml keeps documents with undeclared prefixes, which Windows' MSXML refuses; the
 # other malformed documents of that shared case run in XmlMsxml.MalFormadoFalhaComONome*.
-FILTRO='-Xml.ArquivoMalFormadoOuAusenteFalhaComONome'
+# MONITOR_FILTRO_WINDOWS runs some tests alone (a GoogleTest pattern, "MonitorCTe.*").
+FILTRO="${MONITOR_FILTRO_WINDOWS:-*}-Xml.ArquivoMalFormadoOuAusenteFalhaComONome"
 SAIDA="$RAIZ/$PASTA_WINE/testes_win32.log"
 # A bound on the whole run, emulated or not: a hung Wine ends the stage instead of the CI time.
 LIMITE=$([ ${#EMULADOR[@]} -gt 0 ] && echo 2400 || echo 900)

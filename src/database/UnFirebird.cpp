@@ -257,15 +257,25 @@ bool TipoConhecido(short tipo) {
   }
 }
 
-// Types this client has no layout for (those of later servers) come back as text.
-constexpr short TamanhoTextoConvertido = 256;
-
-void PreparaColuna(XSQLVAR& coluna, std::vector<char>& dados, short& indicador) {
-  if (!TipoConhecido(static_cast<short>(coluna.sqltype & ~1))) {
-    coluna.sqltype = SQL_VARYING;
-    coluna.sqlscale = 0;
-    coluna.sqllen = TamanhoTextoConvertido;
+// The types of later servers by their codes, for the error that names them.
+std::string NomeTipo(short tipo) {
+  switch (tipo) {
+    case 32752: return "INT128";
+    case 32760: return "DECFLOAT(16)";
+    case 32762: return "DECFLOAT(34)";
+    case 32754: return "TIME WITH TIME ZONE";
+    case 32756: return "TIMESTAMP WITH TIME ZONE";
+    default: return "de código " + std::to_string(tipo);
   }
+}
+
+// A type this wrapper has no layout for is an error that says which column and type, never a
+// text in the server's own format that the rest of the program would misread.
+void PreparaColuna(XSQLVAR& coluna, std::vector<char>& dados, short& indicador) {
+  const short tipo = static_cast<short>(coluna.sqltype & ~1);
+  if (!TipoConhecido(tipo))
+    FalhaCliente("A coluna " + std::string(coluna.aliasname, static_cast<size_t>(coluna.aliasname_length)) +
+                 " é do tipo " + NomeTipo(tipo) + ", que o monitor não lê.");
   const short iTipo = static_cast<short>(coluna.sqltype & ~1);
   const size_t iTamanho = static_cast<size_t>(coluna.sqllen) + (iTipo == SQL_VARYING ? 2 : 0);
   dados.assign(iTamanho > 0 ? iTamanho : 1, '\0');
@@ -387,12 +397,45 @@ void TIBDatabase::Conecta() {
   };
   AdicionaParametro(isc_dpb_user_name, usuario_);
   AdicionaParametro(isc_dpb_password, senha_);
-  ISC_STATUS_ARRAY status{};
-  Ponte vBanco(handle_);
-  const std::string sNomeAnsi = UnCodigoAnsi::ParaAnsi(nome_);
-  if (cliente_->isc_attach_database(status, 0, sNomeAnsi.c_str(), vBanco.Endereco(),
-                                    static_cast<short>(sParametros.size()), sParametros.data()))
-    Falha(status);
+  {
+    ISC_STATUS_ARRAY status{};
+    Ponte vBanco(handle_);  // gives the handle back when it goes
+    const std::string sNomeAnsi = UnCodigoAnsi::ParaAnsi(nome_);
+    if (cliente_->isc_attach_database(status, 0, sNomeAnsi.c_str(), vBanco.Endereco(),
+                                      static_cast<short>(sParametros.size()), sParametros.data()))
+      Falha(status);
+  }
+  AjustaSessaoOuDesconecta();
+}
+
+// A session left without its binds would read the new types later: it is closed instead.
+void TIBDatabase::AjustaSessaoOuDesconecta() {
+  try {
+    AjustaSessao();
+  } catch (...) {
+    Desconecta();
+    throw;
+  }
+}
+
+void TIBDatabase::AjustaSessao() {
+  TIBQuery consulta(*this);
+  consulta.SQL = " select rdb$get_context('SYSTEM', 'ENGINE_VERSION') as versao from rdb$database";
+  consulta.Open();
+  const std::string versao = consulta.FieldAsString("versao");
+  iVersaoMotor_ = 0;
+  for (char c : versao) {
+    if (c < '0' || c > '9') break;
+    iVersaoMotor_ = iVersaoMotor_ * 10 + (c - '0');
+  }
+  if (iVersaoMotor_ >= 4) {
+    for (const char* tipo : {"TIME ZONE", "INT128", "DECFLOAT"}) {
+      consulta.SQL = std::string(" SET BIND OF ") + tipo + " TO LEGACY";
+      consulta.ExecSQL();
+    }
+  }
+  // The binds belong to the session; the connection hands on no transaction of its own.
+  transacao_->Commit();
 }
 
 void TIBDatabase::CriaBanco(const std::string& opcoes) {
@@ -401,13 +444,16 @@ void TIBDatabase::CriaBanco(const std::string& opcoes) {
   std::string sComando = "CREATE DATABASE " + QuotedStr(nome_) + " USER " + QuotedStr(usuario_) + " PASSWORD " +
                          QuotedStr(senha_);
   if (!opcoes.empty()) sComando += " " + opcoes;
-  ISC_STATUS_ARRAY status{};
-  uintptr_t iTransacao = 0;
-  Ponte vBanco(handle_);
-  Ponte vTransacao(iTransacao);
-  if (cliente_->isc_dsql_execute_immediate(status, vBanco.Endereco(), vTransacao.Endereco(), 0, sComando.c_str(),
-                                           SQL_DIALECT_V6, nullptr))
-    Falha(status);
+  {
+    ISC_STATUS_ARRAY status{};
+    uintptr_t iTransacao = 0;
+    Ponte vBanco(handle_);
+    Ponte vTransacao(iTransacao);
+    if (cliente_->isc_dsql_execute_immediate(status, vBanco.Endereco(), vTransacao.Endereco(), 0,
+                                             sComando.c_str(), SQL_DIALECT_V6, nullptr))
+      Falha(status);
+  }
+  AjustaSessaoOuDesconecta();
 }
 
 void TIBDatabase::Desconecta() {

@@ -72,12 +72,21 @@ class TIBDatabase {
   uintptr_t* Handle() { return &handle_; }
   // Raises EIBInterBaseError built from a failed status vector, fb_interpret text.
   [[noreturn]] void Falha(const intptr_t* status) const;
+  // Major version of the connected server's engine (0 when it did not say).
+  int VersaoMotor() const { return iVersaoMotor_; }
 
  private:
+  // Read once after connecting: a server of 4 or later has its new types (INT128, DECFLOAT,
+  // the times with a time zone) reach this session in their legacy forms, which every client
+  // and this wrapper read; an older server never gets these statements.
+  void AjustaSessao();
+  void AjustaSessaoOuDesconecta();
+
   std::vector<std::string> bibliotecas_;
   std::shared_ptr<ClienteFirebird> cliente_;
   std::string nome_, usuario_ = "sysdba", senha_ = "tollbrisk";
   uintptr_t handle_ = 0;
+  int iVersaoMotor_ = 0;
   std::unique_ptr<TIBTransaction> transacao_;
 };
 

@@ -11,4 +11,11 @@ namespace UnBiblioteca {
 void* Carrega(const std::vector<std::string>& nomes, std::string& erro);
 void* Funcao(void* biblioteca, const char* nome);
 
+// Fills a function pointer of a table with the library's function of that name.
+template <typename F>
+bool Liga(void* biblioteca, const char* nome, F& funcao) {
+  funcao = reinterpret_cast<F>(Funcao(biblioteca, nome));
+  return funcao != nullptr;
+}
+
 }  // namespace UnBiblioteca

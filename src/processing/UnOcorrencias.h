@@ -27,6 +27,7 @@ inline constexpr const char* IMPRESSAO_PENDENTE = "impressão pendente";
 inline constexpr const char* CICLO_PARADO = "ciclo parado";
 inline constexpr const char* TRANSMISSOR_PARADO = "transmissor sem enviar";
 inline constexpr const char* TRANSMISSOR_NORMAL = "transmissor enviando de novo";
+inline constexpr const char* ATUALIZADOR_RECUSADO = "atualizador recusado";
 
 struct Ocorrencia {
   std::string sHora;      // "hh:mm:ss" of the workstation

@@ -149,6 +149,11 @@ class TMonitorCTe {
   // ---- Maintenance
   void DefinePastaAtualizacao(const std::string& nomeBanco, const std::string& iniServidor);
   void VerificaNovaVersao(UnFirebird::TIBDatabase& banco, int modo);
+  // Downloads the updater with its signature and places both only when the maker signed it;
+  // otherwise the notice and the end of a failed download.
+  void BaixaAtualizador(const std::string& sAtualizador);
+  // An updater without the maker's signature, told in the log and as an alert.
+  void RecusaAtualizador(const std::string& arquivo, const std::string& motivo);
 
   // ---- Processor skeleton helpers
   using TrataArquivo = std::function<void(const std::string& atual, const std::string& nome)>;

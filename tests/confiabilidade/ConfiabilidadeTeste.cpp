@@ -9,6 +9,7 @@
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 #include "suporte/RespostasTeste.h"
+#include "suporte/ServidorTeste.h"
 
 namespace fs = std::filesystem;
 using namespace RespostasTeste;
@@ -40,8 +41,7 @@ struct Cenario {
 
 TEST(Confiabilidade, LinhaPresaPorOutroUsuarioEsperaEGravaSemReiniciar) {
   // The ERP user works on another workstation: both reach the database through the server.
-  const bool bServidor =
-      std::system("bash -c '(exec 3<>/dev/tcp/127.0.0.1/3050)' 2>/dev/null") == 0;
+  const bool bServidor = ServidorTeste::Atende();
   if (!bServidor && std::getenv("MONITOR_SERVIDOR_OBRIGATORIO"))
     FAIL() << "no Firebird server on 127.0.0.1";
   Cenario c(bServidor);

@@ -15,6 +15,7 @@
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 #include "suporte/RespostasTeste.h"
+#include "suporte/ServidorTeste.h"
 
 namespace fs = std::filesystem;
 using namespace RespostasTeste;
@@ -205,14 +206,10 @@ std::vector<std::string> Resultados(const InstalacaoTeste& inst) {
   return linhas;
 }
 
-bool ServidorDisponivel() {
-  return std::system("bash -c '(exec 3<>/dev/tcp/127.0.0.1/3050)' 2>/dev/null") == 0;
-}
-
 }  // namespace
 
 TEST(Estacoes, DuasEstacoesNaMesmaArvoreMovemCadaArquivoUmaVez) {
-  if (!ServidorDisponivel()) {
+  if (!ServidorTeste::Atende()) {
     if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
     GTEST_SKIP() << "no Firebird server on 127.0.0.1";
   }

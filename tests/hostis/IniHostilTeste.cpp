@@ -12,6 +12,7 @@
 #include "platform/UnIni.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/RespostasTeste.h"
+#include "suporte/ServidorTeste.h"
 
 namespace fs = std::filesystem;
 namespace R = RespostasTeste;
@@ -178,20 +179,20 @@ TEST_F(IniHostil, ServidorComPortaEBrancos) {
   local->sCaminhoExecutavel = inst.sExecutavel;
   EXPECT_EQ(local->RetornaNomeBanco(), "127.0.0.1/3050:" + inst.sPastaDados + "banco.fdb");
 
-  // host/port:path through the server on 127.0.0.1:3050.
+  // host/port:path through the tests' server.
   std::unique_ptr<InstalacaoTeste> remota;
   try {
     remota = std::make_unique<InstalacaoTeste>(true);
   } catch (const std::exception& e) {
     if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << e.what();
-    GTEST_SKIP() << "no Firebird server on 127.0.0.1:3050: " << e.what();
+    GTEST_SKIP() << "no Firebird server on " << ServidorTeste::Endereco() << ": " << e.what();
   }
   EscreveArquivo(remota->sPastaDados + "servidor.ini",
-                 "[Database]\r\nServidor= 127.0.0.1/3050\r\npath=" + remota->sPastaDados +
+                 "[Database]\r\nServidor= " + ServidorTeste::Endereco() + "\r\npath=" + remota->sPastaDados +
                      "\r\nname=banco.fdb\r\n");
   TelaTeste telaRemota;
   auto m = remota->Monitor(telaRemota);
-  EXPECT_EQ(m->sServidor, "127.0.0.1/3050");
+  EXPECT_EQ(m->sServidor, ServidorTeste::Endereco());
   EXPECT_TRUE(m->IBD_BancoDados->Conectado());
   const int32_t empresa = remota->banco->AdicionaEmpresa("12345678000199");
   const int32_t id = remota->banco->AdicionaCTe(empresa, R::CHAVE_1);

@@ -102,7 +102,10 @@ TEST(BaixaArquivoTls, SelfSignedCertificateIsAcceptedWhateverTheSchemeCase) {
   EXPECT_EQ(LeTexto(pasta / "a.exe"), sConteudo);
   EXPECT_TRUE(BaixaArquivo("HTTPS" + sEndereco.substr(5) + "/a.exe", pasta / "b.exe"));
   EXPECT_EQ(LeTexto(pasta / "b.exe"), sConteudo);
-  // Plain http against the TLS port is a failed download, not a hang.
-  EXPECT_FALSE(BaixaArquivo("http" + sEndereco.substr(5) + "/a.exe", pasta / "c.exe"));
-  EXPECT_EQ(servidor.Pedidos().size(), 2u);
+  // An http address is asked over https first, and this server answers there; plain http
+  // against the TLS port is a failed download, not a hang.
+  EXPECT_TRUE(BaixaArquivo("http" + sEndereco.substr(5) + "/a.exe", pasta / "c.exe"));
+  EXPECT_EQ(LeTexto(pasta / "c.exe"), sConteudo);
+  EXPECT_FALSE(UnHttp::Baixa("http" + sEndereco.substr(5) + "/a.exe", pasta / "d.exe"));
+  EXPECT_EQ(servidor.Pedidos().size(), 3u);
 }

@@ -3,12 +3,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "maintenance/UnDataArquivo.h"
 #include "maintenance/UnPastaAtualizacao.h"
 #include "platform/UnArquivos.h"
 #include "platform/UnHttp.h"
 #include "platform/UnLocalidade.h"
+#include "suporte/ChavesTeste.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ServidorHttpTeste.h"
 
@@ -18,6 +20,7 @@ namespace {
 
 const std::string DOWNLOAD = "/update/Atualizacao/quelvix%20Empresa/quelvixAtualizador.exe";
 const std::string PEDIDO_DOWNLOAD = "GET " + DOWNLOAD + " HTTP/1.1";
+const std::string PEDIDO_ASSINATURA = "GET " + DOWNLOAD + ".sig HTTP/1.1";
 const std::string MENSAGEM_DOWNLOAD =
     "Não foi possível baixar o aplicativo para atualização inicial do seu sistema. Tente "
     "novamente mais tarde ou entre em contato com o suporte técnico da quelvix.";
@@ -128,6 +131,19 @@ class NovaVersaoTeste : public testing::Test {
     DefineGravacao(Publicada(), INSTANTE + deslocamento);
   }
   std::string Publicada() const { return sUpdate + "/monitor-cte"; }
+  // The updater the maker publishes at its address, with the signature of the pair `par`.
+  void PublicaAtualizador(const std::string& conteudo, const std::string& par = "fabricante") {
+    EscreveArquivo(assinado.Caminho() + "/a.exe", conteudo);
+    servidor.Publica(DOWNLOAD, conteudo);
+    servidor.Publica(DOWNLOAD + ".sig", ChavesTeste::Assina(assinado / "a.exe", par));
+  }
+  // An updater already in the update folder, signed beside it.
+  void PoeAtualizador(const std::string& pasta = "") {
+    const std::string destino = pasta.empty() ? sAtualizador : pasta + "/quelvixAtualizador.exe";
+    EscreveArquivo(destino, Atualizador());
+    ChavesTeste::Assina(destino);
+  }
+  PastaTemporaria assinado;
 
   InstalacaoTeste inst;
   TelaTeste tela;
@@ -179,24 +195,26 @@ TEST_F(NovaVersaoTeste, ErrorPageServedAsSuccessIsNotInstalled) {
     servidor.Publica(DOWNLOAD, pagina);
     EXPECT_EQ(Verifica(), 1);
     ASSERT_EQ(tela.notificacoes.size(), 1u);
-    EXPECT_EQ(tela.notificacoes[0].sTexto, MENSAGEM_DOWNLOAD);
+    EXPECT_EQ(tela.notificacoes[0].sTexto.rfind(MENSAGEM_DOWNLOAD + " A assinatura", 0), 0u);
     EXPECT_FALSE(Existe(sDownload));
     EXPECT_FALSE(Existe(sAtualizador));
   }
   EXPECT_FALSE(ColunasCriadas());
   // The next start tries again, and a real program is taken.
-  servidor.Publica(DOWNLOAD, Atualizador());
+  PublicaAtualizador(Atualizador());
   PublicaMonitor(0);
   EXPECT_EQ(Verifica(), -1);
   EXPECT_EQ(LeTexto(sAtualizador), Atualizador());
 }
 
 TEST_F(NovaVersaoTeste, DownloadedUpdaterIsPutInPlaceAndColumnsAreChecked) {
-  servidor.Publica(DOWNLOAD, Atualizador());
+  PublicaAtualizador(Atualizador());
   PublicaMonitor(0);
   EXPECT_EQ(Verifica(), -1);
   EXPECT_EQ(LeTexto(sAtualizador), Atualizador());
+  EXPECT_EQ(LeTexto(sAtualizador + ".sig"), LeTexto(assinado / "a.exe.sig"));
   EXPECT_FALSE(Existe(sDownload));
+  EXPECT_FALSE(Existe(sDownload + ".sig"));
   EXPECT_TRUE(tela.notificacoes.empty());
   EXPECT_TRUE(tela.avisos.empty());
   EXPECT_TRUE(execucoes.empty());
@@ -204,11 +222,86 @@ TEST_F(NovaVersaoTeste, DownloadedUpdaterIsPutInPlaceAndColumnsAreChecked) {
   EXPECT_EQ(monitor->Atualizacao.VersaoERP, "Versao Inicial");
   // Present now: the next start asks the server nothing.
   EXPECT_EQ(Verifica(), -1);
-  EXPECT_EQ(servidor.Pedidos().size(), 1u);
+  EXPECT_EQ(servidor.Pedidos(), (std::vector<std::string>{PEDIDO_DOWNLOAD, PEDIDO_ASSINATURA}));
+}
+
+// Only what the maker signed is placed: every other download is refused, told once, deleted,
+// and ends the monitor as a failed download does; the next start tries again.
+TEST_F(NovaVersaoTeste, UpdaterWithoutTheMakersSignatureIsNeverPlaced) {
+  monitor->Log.Inicia(inst.sPastaErp);
+  const auto Assinatura = [&](const std::string& conteudo, const std::string& par) {
+    EscreveArquivo(assinado / "x.exe", conteudo);
+    return ChavesTeste::Assina(assinado / "x.exe", par);
+  };
+  const std::string valida = Assinatura(Atualizador(), "fabricante");
+  std::string alterado = Atualizador();
+  alterado[2000] ^= 1;
+  struct Caso {
+    const char* o;
+    std::string conteudo;
+    std::optional<std::string> assinatura;  // none: the address answers 404
+  };
+  const Caso casos[] = {
+      {"no signature (404)", Atualizador(), std::nullopt},
+      {"one byte changed", alterado, valida},
+      {"signed with another key", Atualizador(), Assinatura(Atualizador(), "outra")},
+      {"empty signature", Atualizador(), ""},
+      {"signature of the wrong length", Atualizador(), valida + "x"},
+      {"signature that is not DER", Atualizador(), std::string(70, '\x30')},
+      {"empty file", "", valida},
+      {"a signed page of the server's", "<html></html>", Assinatura("<html></html>", "fabricante")},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.o);
+    tela.notificacoes.clear();
+    tela.ocorrencias.clear();
+    servidor.Publica(DOWNLOAD, c.conteudo);
+    if (c.assinatura) servidor.Publica(DOWNLOAD + ".sig", *c.assinatura);
+    EXPECT_EQ(Verifica(), 1);
+    ASSERT_EQ(tela.notificacoes.size(), 1u);
+    EXPECT_EQ(tela.notificacoes[0].sTexto.rfind(MENSAGEM_DOWNLOAD + " A assinatura do arquivo "
+                                                "baixado não confere com a do fabricante (", 0),
+              0u)
+        << tela.notificacoes[0].sTexto;
+    ASSERT_EQ(tela.ocorrencias.size(), 1u);
+    EXPECT_EQ(tela.ocorrencias[0].sOQue, "atualizador recusado");
+    EXPECT_TRUE(tela.ocorrencias[0].bAlerta);
+    EXPECT_FALSE(Existe(sAtualizador));
+    EXPECT_FALSE(Existe(sAtualizador + ".sig"));
+    EXPECT_FALSE(Existe(sDownload));
+    EXPECT_FALSE(Existe(sDownload + ".sig"));
+  }
+  EXPECT_TRUE(execucoes.empty());
+  EXPECT_FALSE(ColunasCriadas());
+  EXPECT_NE(LeTexto(monitor->Log.ArquivoDoDia(UnLocalidade::Agora())).find("atualizador recusado"),
+            std::string::npos);
+}
+
+// At the hand-over the copy in the folder is checked again: one changed by hand, or left
+// without its signature, is not started, and the monitor goes on with the build it is.
+TEST_F(NovaVersaoTeste, TamperedUpdaterInTheFolderIsNotStarted) {
+  PoeAtualizador();
+  PublicaMonitor(60000);
+  std::string alterado = Atualizador();
+  alterado[10] = 'X';
+  EscreveArquivo(sAtualizador, alterado);
+  EXPECT_EQ(Verifica(), -1);
+  EXPECT_TRUE(execucoes.empty());
+  EXPECT_TRUE(tela.avisos.empty());
+  ASSERT_EQ(tela.ocorrencias.size(), 1u);
+  EXPECT_EQ(tela.ocorrencias[0].sOQue, "atualizador recusado");
+  EXPECT_NE(tela.ocorrencias[0].sDetalhe.find("não confere"), std::string::npos);
+  fs::remove(sAtualizador + ".sig");
+  EXPECT_EQ(Verifica(), -1);
+  EXPECT_NE(tela.ocorrencias.back().sDetalhe.find("assinatura ausente"), std::string::npos);
+  // Signed again, it runs.
+  PoeAtualizador();
+  EXPECT_EQ(Verifica(), 0);
+  EXPECT_EQ(execucoes.size(), 1u);
 }
 
 TEST_F(NovaVersaoTeste, PublishedCopyMissingEndsTheMonitorEvenWithTheUpdater) {
-  EscreveArquivo(sAtualizador, Atualizador());
+  PoeAtualizador();
   EXPECT_EQ(Verifica(), 1);
   ASSERT_EQ(tela.notificacoes.size(), 1u);
   EXPECT_EQ(tela.notificacoes[0].sTexto,
@@ -222,14 +315,14 @@ TEST_F(NovaVersaoTeste, PublishedCopyMissingEndsTheMonitorEvenWithTheUpdater) {
 }
 
 TEST_F(NovaVersaoTeste, OtherModesStopAfterTheColumns) {
-  EscreveArquivo(sAtualizador, Atualizador());
+  PoeAtualizador();
   EXPECT_EQ(Verifica(2), -1);
   EXPECT_TRUE(tela.notificacoes.empty());
   EXPECT_TRUE(ColunasCriadas());
 }
 
 TEST_F(NovaVersaoTeste, SameTimeToTwoSecondsGoesOn) {
-  EscreveArquivo(sAtualizador, Atualizador());
+  PoeAtualizador();
   PublicaMonitor(1900);
   EXPECT_EQ(Verifica(), -1);
   EXPECT_TRUE(tela.avisos.empty());
@@ -241,7 +334,7 @@ TEST_F(NovaVersaoTeste, SameTimeToTwoSecondsGoesOn) {
 }
 
 TEST_F(NovaVersaoTeste, OlderOrNewerPublishedCopyHandsOverToTheUpdater) {
-  EscreveArquivo(sAtualizador, Atualizador());
+  PoeAtualizador();
   for (int64_t deslocamento : {-86400000LL, 60000LL}) {
     SCOPED_TRACE(deslocamento);
     execucoes.clear();
@@ -271,7 +364,7 @@ TEST_F(NovaVersaoTeste, BlanksBecomeSectionSignsInBothFoldersOnly) {
   const std::string sUpdateBrancos = inst.pasta / "Minha Empresa/Update";
   EscreveArquivo(sExecutavel, "running build");
   EscreveArquivo(sUpdateBrancos + "/Meu Setup.Novo.exe", "published build");
-  EscreveArquivo(sUpdateBrancos + "/quelvixAtualizador.exe", Atualizador());
+  PoeAtualizador(sUpdateBrancos);
   DefineGravacao(sExecutavel, INSTANTE);
   monitor->sCaminhoExecutavel = sExecutavel;
   monitor->DefinePastaAtualizacao("", sDados + "/servidor.ini");
@@ -295,7 +388,7 @@ TEST_F(NovaVersaoTeste, BlanksBecomeSectionSignsInBothFoldersOnly) {
 TEST_F(NovaVersaoTeste, UpdaterThatCannotBePutInPlaceEndsTheMonitorWhenADifferentBuildWaits) {
   // A folder where the updater should be: the rename fails and the download is dropped.
   EscreveArquivo(sAtualizador + "/ocupado.txt", "");
-  servidor.Publica(DOWNLOAD, Atualizador());
+  PublicaAtualizador(Atualizador());
   PublicaMonitor(60000);
   EXPECT_EQ(Verifica(), 1);
   EXPECT_FALSE(Existe(sDownload));

@@ -11,6 +11,7 @@
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 #include "suporte/RespostasTeste.h"
+#include "suporte/ServidorTeste.h"
 
 namespace fs = std::filesystem;
 
@@ -48,15 +49,8 @@ std::string EventoQuebrado(const InstalacaoTeste& inst) {
   return inst.Retorno(CNPJ) + "CTe35120612345678000199570010000000011000000019-eve.xml";
 }
 
-bool ServidorDisponivel() {
-  return std::system("bash -c '(exec 3<>/dev/tcp/127.0.0.1/3050)' 2>/dev/null") == 0;
-}
-
 void ServidorFirebird(const char* acao) {
-  const char* script = std::getenv("MONITOR_SCRIPT_SERVIDOR");
-  const std::string comando = std::string("bash ") +
-                              (script ? script : MONITOR_RAIZ_FONTES "/scripts/servidor-firebird.sh") +
-                              " " + acao + " >/dev/null 2>&1";
+  const std::string comando = "bash " + ServidorTeste::Script() + " " + acao + " >/dev/null 2>&1";
   ASSERT_EQ(std::system(comando.c_str()), 0) << comando;
 }
 
@@ -189,7 +183,7 @@ TEST(MonitorConsole, SemArquivoDeInicializacaoDoServidorAvisaESai) {
 }
 
 TEST(MonitorConsole, ServidorParadoDuranteAExecucaoFinalizaOSistema) {
-  if (!ServidorDisponivel()) {
+  if (!ServidorTeste::Atende()) {
     if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
     GTEST_SKIP() << "no Firebird server on 127.0.0.1";
   }
@@ -208,7 +202,7 @@ TEST(MonitorConsole, ServidorParadoDuranteAExecucaoFinalizaOSistema) {
 }
 
 TEST(MonitorConsole, ServidorReiniciadoComOMonitorParadoNuncaParaEmSilencio) {
-  if (!ServidorDisponivel()) {
+  if (!ServidorTeste::Atende()) {
     if (std::getenv("MONITOR_SERVIDOR_OBRIGATORIO")) FAIL() << "no Firebird server on 127.0.0.1";
     GTEST_SKIP() << "no Firebird server on 127.0.0.1";
   }

@@ -1,12 +1,7 @@
 #include "suporte/InstalacaoTeste.h"
+#include "suporte/ServidorTeste.h"
 
 #include <filesystem>
-
-namespace {
-
-constexpr const char* SERVIDOR_LOCAL = "127.0.0.1/3050";
-
-}  // namespace
 
 InstalacaoTeste::InstalacaoTeste(bool bServidor)
     : sPastaErp(pasta / "erp"),
@@ -20,9 +15,9 @@ InstalacaoTeste::InstalacaoTeste(bool bServidor)
   EscreveArquivo(sExecutavel, "");
   EscreveArquivo(sPastaErp + "/quelvixempresa.ini",
                  "[IniServidor]\r\nnomearquivo=" + sPastaDados + "servidor.ini\r\n");
-  EscreveIniServidor(bServidor ? SERVIDOR_LOCAL : "", sPastaDados, "banco.fdb");
+  EscreveIniServidor(bServidor ? ServidorTeste::Endereco() : "", sPastaDados, "banco.fdb");
   const std::string arquivo = sPastaDados + "banco.fdb";
-  banco = std::make_unique<BancoTeste>(bServidor ? std::string(SERVIDOR_LOCAL) + ":" + arquivo
+  banco = std::make_unique<BancoTeste>(bServidor ? ServidorTeste::Endereco() + ":" + arquivo
                                                  : arquivo);
   // Without the trailing separator, as ERP users often type it.
   banco->DefineRaizCTe(sRaizCTe.substr(0, sRaizCTe.size() - 1));

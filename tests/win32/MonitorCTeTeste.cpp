@@ -21,6 +21,8 @@
 #include "platform/win32/UnCom.h"
 #include "platform/win32/UnErroSistema.h"
 #include "platform/win32/UnTextoLargo.h"
+#include "platform/UnLocalidade.h"
+#include "shell/UnLog.h"
 #include "suporte/BancoTeste.h"
 #include "suporte/PastaTemporaria.h"
 #include "suporte/RespostasTeste.h"
@@ -426,6 +428,7 @@ TEST(MonitorCTe, NovaVersaoPublicadaPassaAVezAoAtualizadorComAsPastasSemBrancos)
   const std::string sUpdate = sEmpresa + "\\Update";
   const ProgramaRegistrado atualizador(sUpdate + "\\quelvixAtualizador.exe");
   ASSERT_TRUE(atualizador.Instalado());
+  const std::wstring assinatura = UnTextoLargo::Largo(sUpdate) + L"\\quelvixAtualizador.exe.sig";
   const std::wstring publicada = UnTextoLargo::Largo(sUpdate) + L"\\MonitorCTe.exe";
   ASSERT_TRUE(CopyFileW(exe.c_str(), publicada.c_str(), FALSE));
   {
@@ -441,6 +444,30 @@ TEST(MonitorCTe, NovaVersaoPublicadaPassaAVezAoAtualizadorComAsPastasSemBrancos)
     CloseHandle(arquivo);
   }
 
+  // A copy changed by hand beside the maker's signature is not started: the monitor goes on as
+  // it is, and tells it.
+  {
+    std::string alterado = LeTexto(UnTextoLargo::Estreito(PastaDoTeste()) + "\\registra_chamada.exe");
+    alterado[alterado.size() / 2] ^= 1;
+    EscreveArquivo(sUpdate + "\\quelvixAtualizador.exe", alterado);
+  }
+  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\registra_chamada.exe.sig").c_str(),
+                        assinatura.c_str(), FALSE));
+  {
+    Processo recusado(exe, UnTextoLargo::Largo(sPastaErp));
+    ASSERT_TRUE(recusado.Iniciado());
+    EXPECT_NE(EsperaJanela(recusado.Pid(), TfrmPrincipal::CLASSE, nullptr), nullptr);
+    TLogAtividade log;
+    log.Inicia(sPastaErp);
+    EXPECT_TRUE(Espera([&] {
+      return LeTexto(log.ArquivoDoDia(UnLocalidade::Agora())).find("atualizador recusado") !=
+             std::string::npos;
+    }));
+    EXPECT_TRUE(atualizador.Chamadas().empty());
+  }
+  // The maker's own: started at the hand-over.
+  ASSERT_TRUE(CopyFileW((PastaDoTeste() + L"\\registra_chamada.exe").c_str(),
+                        UnTextoLargo::Largo(sUpdate + "\\quelvixAtualizador.exe").c_str(), FALSE));
   Processo monitor(exe, UnTextoLargo::Largo(sPastaErp));
   ASSERT_TRUE(monitor.Iniciado());
   // It says so, hands over and ends at once.

@@ -25,11 +25,7 @@ struct Curl {
   void (*slist_free_all)(curl_slist*);
 };
 
-template <typename F>
-bool Liga(void* biblioteca, const char* nome, F& funcao) {
-  funcao = reinterpret_cast<F>(UnBiblioteca::Funcao(biblioteca, nome));
-  return funcao != nullptr;
-}
+using UnBiblioteca::Liga;
 
 // Null when the library is not on the machine.
 const Curl* CarregaCurl() {
@@ -66,9 +62,17 @@ struct LiberaLista {
   void operator()(curl_slist* l) const { CarregaCurl()->slist_free_all(l); }
 };
 
-size_t GravaTrecho(char* dados, size_t tamanho, size_t quantidade, void* arquivo) {
-  // A short count makes curl stop with a write error.
-  return std::fwrite(dados, tamanho, quantidade, static_cast<std::FILE*>(arquivo));
+struct Destino {
+  std::FILE* arquivo;
+  long long iRecebido = 0;
+};
+
+size_t GravaTrecho(char* dados, size_t tamanho, size_t quantidade, void* destino) {
+  // A short count makes curl stop with a write error: a body past the limit stops there too.
+  Destino& d = *static_cast<Destino*>(destino);
+  d.iRecebido += static_cast<long long>(tamanho * quantidade);
+  if (d.iRecebido > TAMANHO_MAXIMO) return 0;
+  return std::fwrite(dados, tamanho, quantidade, d.arquivo);
 }
 
 // curl wants the scheme in lower case; the address may carry "HTTPS://".
@@ -114,8 +118,10 @@ bool Baixa(const std::string& endereco, const std::string& destino) {
   opcao(c, CURLOPT_LOW_SPEED_LIMIT, BYTES_POR_SEGUNDO_MINIMO);
   opcao(c, CURLOPT_LOW_SPEED_TIME, SEGUNDOS_LENTIDAO);
   opcao(c, CURLOPT_NOSIGNAL, 1L);
+  opcao(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(TAMANHO_MAXIMO));
+  Destino destinoCurl{arquivo.get()};
   opcao(c, CURLOPT_WRITEFUNCTION, GravaTrecho);
-  opcao(c, CURLOPT_WRITEDATA, arquivo.get());
+  opcao(c, CURLOPT_WRITEDATA, &destinoCurl);
 
   if (biblioteca->easy_perform(c) != CURLE_OK) return false;
   long iCodigo = 0;

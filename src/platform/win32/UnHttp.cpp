@@ -122,14 +122,15 @@ bool Transfere(const std::wstring& endereco, HANDLE arquivo) {
   const DWORD codigo = CodigoStatus(pedido.Get());
   if (codigo < 200 || codigo > 299) return false;  // a redirect is not followed either
   const long long anunciado = TamanhoAnunciado(pedido.Get());
+  if (anunciado > TAMANHO_MAXIMO) return false;
   long long recebido = 0;
   char bloco[65536];
   for (;;) {
     DWORD lido = 0;
     if (!WinHttpReadData(pedido.Get(), bloco, sizeof bloco, &lido)) return false;
     if (lido == 0) break;
-    if (!Grava(arquivo, bloco, lido)) return false;
     recebido += lido;
+    if (recebido > TAMANHO_MAXIMO || !Grava(arquivo, bloco, lido)) return false;
   }
   // A connection dropped in the middle of the body ends the reading like a normal end.
   return anunciado < 0 || recebido == anunciado;
