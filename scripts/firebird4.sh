@@ -7,7 +7,10 @@
 #                                            where the root cannot be made
 #   bash scripts/firebird4.sh start | stop   starts the server and keeps its process id; stops
 #                                            that one process
-#   bash scripts/firebird4.sh executa CMD... runs CMD in the root (Firebird 4's own client)
+#   bash scripts/firebird4.sh executa CMD... runs CMD in the root (Firebird 4's tools)
+#   bash scripts/firebird4.sh cliente PROG...  runs a program of this machine with the root's C
+#                                            library first, so that it loads Firebird 4's own
+#                                            libfbclient
 set -euo pipefail
 RAIZ=$(cd "$(dirname "$0")/.." && pwd)
 PASTA="$RAIZ/build-fb4"
@@ -21,6 +24,7 @@ SEGURANCA=/var/lib/firebird/4.0/system/security4.fdb
 # Lock files of their own: the Firebird 3 server and engine keep theirs in /tmp/firebird.
 export FIREBIRD_LOCK=/tmp/firebird4-travas
 source "$RAIZ/scripts/apt-privado.sh"
+source "$RAIZ/scripts/processos.sh"
 
 # The namespace: /proc, /dev and /tmp of the machine, and this checkout at its own path, so
 # that databases and test programs have the same names inside and out.
@@ -79,21 +83,15 @@ inicia() {
   return 1
 }
 
-para() {
-  [ -f "$PID" ] || return 0
-  local pid
-  pid=$(cat "$PID")
-  kill "$pid" 2>/dev/null || true
-  for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null || true
-  rm -f "$PID"
-}
+para() { para_pelo_pid "$PID"; }
 
 case "${1:-}" in
   prepara) prepara ;;
   start) inicia ;;
   stop) para ;;
+  cliente) shift; exec "$R/usr/lib64/ld-linux-x86-64.so.2" \
+      --library-path "$R/usr/lib/x86_64-linux-gnu:/usr/lib/x86_64-linux-gnu" "$@" ;;
   # The same process all the way to the command: its id is the one start keeps.
   executa) shift; comando_raiz "$@"; exec "${COMANDO[@]}" ;;
-  *) echo "usage: $0 prepara | start | stop | executa COMMAND..." >&2; exit 2 ;;
+  *) echo "usage: $0 prepara | start | stop | executa COMMAND... | cliente PROGRAM..." >&2; exit 2 ;;
 esac

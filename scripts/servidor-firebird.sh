@@ -8,6 +8,7 @@ CONF=/etc/firebird/3.0/firebird.conf
 SEGURANCA=/var/lib/firebird/3.0/system/security3.fdb
 PID="$RAIZ/build-servidor/firebird3.pid"
 SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+source "$RAIZ/scripts/processos.sh"
 
 atende() { (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; }
 
@@ -34,15 +35,7 @@ inicia() {
   return 1
 }
 
-para() {
-  [ -s "$PID" ] || return 0
-  local pid
-  pid=$(cat "$PID")
-  $SUDO kill "$pid" 2>/dev/null || true
-  for _ in $(seq 1 50); do $SUDO kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  $SUDO kill -9 "$pid" 2>/dev/null || true
-  rm -f "$PID"
-}
+para() { para_pelo_pid "$PID" "$SUDO"; }
 
 case "${1:-}" in
   start) inicia ;;

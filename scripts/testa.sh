@@ -28,3 +28,5 @@ ctest --test-dir build --output-on-failure -j "$NUCLEOS"
 bash scripts/testa-sanitizadores.sh
 bash scripts/testa-fuzz.sh
 bash scripts/testa-windows.sh
+# Last, so that its line closes the run: the network tests against a Firebird 4 server too.
+bash scripts/testa-firebird4.sh

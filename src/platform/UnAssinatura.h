@@ -17,5 +17,8 @@ inline constexpr size_t TAMANHO_MAXIMO_DER = 72;
 // match, a file that cannot be read).
 std::string Verifica(const std::string& chavePem, const std::string& arquivo,
                      const std::string& assinatura);
+// The same for bytes already read, by the system's library (posix/ and win32/).
+std::string VerificaConteudo(const std::string& chavePem, const std::string& conteudo,
+                             const std::string& assinatura);
 
 }  // namespace UnAssinatura

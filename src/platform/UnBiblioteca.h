@@ -9,6 +9,9 @@ namespace UnBiblioteca {
 // never the current folder nor PATH).
 // Returns nullptr when none loads; `erro` then says why.
 void* Carrega(const std::vector<std::string>& nomes, std::string& erro);
+// A library of the operating system, from the system's own folder only (Windows); the
+// loader's search elsewhere.
+void* CarregaDoSistema(const std::string& nome);
 void* Funcao(void* biblioteca, const char* nome);
 
 // Fills a function pointer of a table with the library's function of that name.

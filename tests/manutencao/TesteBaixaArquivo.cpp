@@ -49,11 +49,16 @@ TEST_F(BaixaArquivoTeste, RequestCarriesTheFixedHeaders) {
 }
 
 TEST_F(BaixaArquivoTeste, FailureStatusesAreFalseAndLeaveTheFile) {
-  for (const char* caminho : {"/nada.exe", "/status/404", "/status/500", "/status/403"}) {
+  // Past the largest file the monitor fetches, a body is a failure too, the limit itself not.
+  servidor.Publica("/grande.exe", std::string(UnHttp::TAMANHO_MAXIMO + 1, 'x'));
+  servidor.Publica("/limite.exe", std::string(UnHttp::TAMANHO_MAXIMO, 'x'));
+  for (const char* caminho :
+       {"/nada.exe", "/status/404", "/status/500", "/status/403", "/grande.exe"}) {
     SCOPED_TRACE(caminho);
     EXPECT_FALSE(BaixaArquivo(servidor.Endereco() + caminho, sDestino));
     EXPECT_TRUE(Existe(sDestino));
   }
+  EXPECT_TRUE(BaixaArquivo(servidor.Endereco() + "/limite.exe", sDestino));
 }
 
 TEST_F(BaixaArquivoTeste, RedirectIsNotFollowed) {

@@ -393,7 +393,7 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   EXPECT_TRUE(banco.Nulo("select CD_ST_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id)));
   const HWND arquivo = GetDlgItem(folha, TfrmPrincipal::ID_LBL_NOME_ARQUIVO);
   EXPECT_TRUE(
-      Espera([&] { return TextoJanela(arquivo).rfind(L"3 arquivos aguardando há ", 0) == 0; }))
+      Espera([&] { return TextoJanela(arquivo).rfind(L"3 arquivos aguardando, o mais antigo há ", 0) == 0; }))
       << UnTextoLargo::Estreito(TextoJanela(arquivo));
   AguardaFotografia(principal);
 

@@ -1,9 +1,5 @@
 #include "platform/UnAssinatura.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <memory>
 
 #include "platform/UnBiblioteca.h"
@@ -53,20 +49,6 @@ const Cripto* CarregaCripto() {
   return cripto;
 }
 
-class Descritor {
- public:
-  explicit Descritor(int fd) : fd_(fd) {}
-  ~Descritor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Descritor(const Descritor&) = delete;
-  Descritor& operator=(const Descritor&) = delete;
-  int Valor() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // Null when the text is not a public key of the scheme.
 std::shared_ptr<void> LeChave(const Cripto& c, const std::string& pem) {
   std::unique_ptr<void, int (*)(void*)> bio(
@@ -82,30 +64,17 @@ std::shared_ptr<void> LeChave(const Cripto& c, const std::string& pem) {
 
 }  // namespace
 
-std::string Verifica(const std::string& chavePem, const std::string& arquivo,
-                     const std::string& assinatura) {
-  if (assinatura.size() < TAMANHO_MINIMO_DER || assinatura.size() > TAMANHO_MAXIMO_DER)
-    return "assinatura de " + std::to_string(assinatura.size()) +
-           " bytes: não é uma assinatura ECDSA P-256";
+std::string VerificaConteudo(const std::string& chavePem, const std::string& conteudo,
+                             const std::string& assinatura) {
   const Cripto* c = CarregaCripto();
   if (!c) return "biblioteca de criptografia (libcrypto.so.3) indisponível";
   const std::shared_ptr<void> chave = LeChave(*c, chavePem);
   if (!chave) return "chave do fabricante inválida: não é uma chave ECDSA P-256";
   std::unique_ptr<void, void (*)(void*)> contexto(c->md_ctx_new(), c->md_ctx_free);
-  if (!contexto || c->digest_verify_init(contexto.get(), nullptr, c->sha256(), nullptr,
-                                         chave.get()) != 1)
-    return "verificação da assinatura não pôde começar";
-  Descritor fd(open(arquivo.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.Valor() < 0) return "arquivo ilegível: " + arquivo;
-  char bloco[65536];
-  for (;;) {
-    const ssize_t lido = read(fd.Valor(), bloco, sizeof bloco);
-    if (lido < 0 && errno == EINTR) continue;
-    if (lido < 0) return "arquivo ilegível: " + arquivo;
-    if (lido == 0) break;
-    if (c->digest_update(contexto.get(), bloco, static_cast<size_t>(lido)) != 1)
-      return "verificação da assinatura falhou";
-  }
+  if (!contexto ||
+      c->digest_verify_init(contexto.get(), nullptr, c->sha256(), nullptr, chave.get()) != 1 ||
+      c->digest_update(contexto.get(), conteudo.data(), conteudo.size()) != 1)
+    return "verificação da assinatura não pôde ser feita";
   // 1 is a match; 0 a valid signature of something else; below 0 not a DER signature at all.
   const int resultado = c->digest_verify_final(
       contexto.get(), reinterpret_cast<const unsigned char*>(assinatura.data()), assinatura.size());

@@ -15,6 +15,8 @@ void* Carrega(const std::vector<std::string>& nomes, std::string& erro) {
   return nullptr;
 }
 
+void* CarregaDoSistema(const std::string& nome) { return dlopen(nome.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
 void* Funcao(void* biblioteca, const char* nome) { return dlsym(biblioteca, nome); }
 
 }  // namespace UnBiblioteca

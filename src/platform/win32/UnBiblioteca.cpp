@@ -59,6 +59,13 @@ void* Carrega(const std::vector<std::string>& nomes, std::string& erro) {
   return nullptr;
 }
 
+void* CarregaDoSistema(const std::string& nome) {
+  const std::wstring pasta = PastaSistema();
+  if (pasta.empty()) return nullptr;
+  return reinterpret_cast<void*>(
+      LoadLibraryExW((pasta + UnTextoLargo::Largo(nome)).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
 void* Funcao(void* biblioteca, const char* nome) {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(biblioteca), nome));
 }

@@ -11,8 +11,6 @@
 #include "platform/win32/UnTextoLargo.h"
 
 int WINAPI wWinMain(HINSTANCE instancia, HINSTANCE, PWSTR, int) {
-  // No library of the process is ever looked for in the current folder.
-  SetDllDirectoryW(L"");
   if (UnAplicacao::TAplicacao::JaEmExecucao()) {
     MessageBoxW(nullptr, L"O quelvix Monitor CT-e já está em execução", L"Aviso do sistema",
                 MB_OK | MB_ICONEXCLAMATION);
