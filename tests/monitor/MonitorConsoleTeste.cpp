@@ -239,6 +239,8 @@ TEST(MonitorConsole, RespostaQueChegaEGravadaSemEsperarOTick) {
   ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
   const int32_t situacao = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_1);
   const int32_t resultado = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_2);
+  const std::string CHAVE_3 = "35120612345678000199570010000099991000099995";
+  const int32_t vazio = c.inst.banco->AdicionaCTe(c.iEmpresa, CHAVE_3);
   // A tick far away: only the folder's notification can bring the answers in.
   auto p = c.Inicia({{"QUELVIX_MONITOR_INTERVALO_MS", "600000"}});
   ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 2)) << p->Saida() << p->Erros();
@@ -262,6 +264,15 @@ TEST(MonitorConsole, RespostaQueChegaEGravadaSemEsperarOTick) {
   }
   ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 2 ", 20)) << p->Saida() << p->Erros();
   EXPECT_TRUE(fs::exists(c.inst.RetornoOK(CNPJ) + "351000012345678-pro-rec.xml"));
+  // One created empty, its content written 0.4 s later: first seen empty, never taken for a
+  // file to leave in place, and recorded once it is written.
+  protocolo.chCTe = CHAVE_3;
+  protocolo.nProt = "135120000067891";
+  const std::string segundo = c.inst.Retorno(CNPJ) + "351000012345679-pro-rec.xml";
+  EscreveArquivo(segundo, "");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  EscreveArquivo(segundo, R::ResultadoLote("100", protocolo));
+  ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 3 ", 20)) << p->Saida() << p->Erros();
   EXPECT_TRUE(fs::is_empty(c.inst.Erro(CNPJ)));
   EXPECT_EQ(Ocorrencias(p->Saida(), "Confirmações com Erro = 1 "), 0) << p->Saida();
   EXPECT_EQ(Ocorrencias(p->Erros(), "quelvix Monitor CT-e: "), 0) << p->Erros();
@@ -270,6 +281,7 @@ TEST(MonitorConsole, RespostaQueChegaEGravadaSemEsperarOTick) {
   ASSERT_EQ(p->Espera(10), 0);
   EXPECT_EQ(c.Coluna("CD_ST_CTE", situacao), "100");
   EXPECT_EQ(c.Coluna("NO_PROTOCOLO_CTE", resultado), "135120000067890");
+  EXPECT_EQ(c.Coluna("NO_PROTOCOLO_CTE", vazio), "135120000067891");
 }
 
 TEST(MonitorConsole, SemNotificacoesARespostaEsperaOTick) {
