@@ -45,9 +45,15 @@ void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista
         ExecutaAlteracao(UnComandosSql::MontaGravaCancelamentoSituacao(*cancelamento, it_iID_CTe));
       MoveSucesso(lista, atual, 12);
       ++iCTeAutorizada;
-      RegistraOcorrencia(cancelamento ? UnOcorrencias::CANCELADO : UnOcorrencias::AUTORIZADO,
-                         statusResposta + " - " + UnLeituraRespostas::LeMotivo(doc),
-                         OndeEsta(atual, 12), chave, false);
+      // Cancelled by the authority's word (101) without a cancellation to record is told as a
+      // cancellation the ERP still lacks, never as an authorisation.
+      const bool bSemProtocolo = !cancelamento && statusResposta == "101";
+      RegistraOcorrencia(cancelamento || bSemProtocolo ? UnOcorrencias::CANCELADO
+                                                       : UnOcorrencias::AUTORIZADO,
+                         statusResposta + " - " + UnLeituraRespostas::LeMotivo(doc) +
+                             (bSemProtocolo ? " (sem o protocolo do cancelamento: nada gravado dele)"
+                                            : ""),
+                         OndeEsta(atual, 12), chave, bSemProtocolo);
     }
   });
 }

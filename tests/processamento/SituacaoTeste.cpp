@@ -141,6 +141,12 @@ TEST_F(Situacao, SemCancelamentoNadaEGravadoDosEventos) {
   EXPECT_TRUE(ExisteArquivo(OK(SIT_1)));
   EXPECT_TRUE(ExisteArquivo(OK(SIT_2)));
   EXPECT_EQ(m->iCTeAutorizada, 2);
+  // The authority says cancelled (101) and gives no protocol to record: told so, as an alert.
+  ASSERT_EQ(tela.ocorrencias.size(), 2u);
+  EXPECT_EQ(tela.ocorrencias[0].sOQue, "autorizado");
+  EXPECT_EQ(tela.ocorrencias[1].sOQue, "cancelado");
+  EXPECT_NE(tela.ocorrencias[1].sDetalhe.find("nada gravado"), std::string::npos);
+  EXPECT_TRUE(tela.ocorrencias[1].bAlerta);
 }
 
 TEST_F(Situacao, ChaveDesconhecidaOuStatusRecusadoVaiParaErro) {
