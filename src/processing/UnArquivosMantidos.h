@@ -27,7 +27,6 @@ class TArquivosMantidos {
          i != mantidos_.end() && i->first.rfind(pasta, 0) == 0;)
       i = existe(i->first) ? std::next(i) : mantidos_.erase(i);
   }
-  size_t Quantidade() const { return mantidos_.size(); }
 
  private:
   struct Mantido {

@@ -34,7 +34,6 @@ class TRegistroImpressao {
   // Reads the record of the company folder (ending with the separator): false when it exists
   // but cannot be read, and then nothing may be marked until a later reading succeeds.
   bool Carrega(const std::string& pastaEmpresa);
-  bool Legivel() const { return bLegivel_; }
   // Pending, printed or given up.
   bool Conhecida(const std::string& chave, const std::string& protocolo) const;
   // Each returns whether the record now on disk holds the change.

@@ -11,7 +11,6 @@
 namespace UnTela {
 
 inline constexpr unsigned ICONE_ERRO = 16;
-inline constexpr unsigned ICONE_EXCLAMACAO = 48;
 inline constexpr unsigned ICONE_AVISO = 48;
 inline constexpr unsigned SEM_ICONE = 0;
 
