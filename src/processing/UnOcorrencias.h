@@ -28,6 +28,7 @@ inline constexpr const char* CICLO_PARADO = "ciclo parado";
 inline constexpr const char* TRANSMISSOR_PARADO = "transmissor sem enviar";
 inline constexpr const char* TRANSMISSOR_NORMAL = "transmissor enviando de novo";
 inline constexpr const char* ATUALIZADOR_RECUSADO = "atualizador recusado";
+inline constexpr const char* EMPRESA_SEM_TRAVA = "empresa sem trava";
 
 struct Ocorrencia {
   std::string sHora;      // "hh:mm:ss" of the workstation

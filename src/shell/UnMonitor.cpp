@@ -157,9 +157,26 @@ void TMonitorCTe::ProcessaEmpresa(const std::string& cnpj) {
   UnFuncoesCTe::CriaPastasCTe(it_sPastaRaizCTe, it_sCNPJEmpresa);
   // Every workstation watches the same tree: one monitor at a time in a company's folder.
   UnTrava::Trava trava;
-  if (trava.Obtem(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) +
-                  "MonitorCTe.lock") == UnTrava::Trava::Resultado::Ocupada)
+  const std::string arquivoTrava =
+      UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) + "MonitorCTe.lock";
+  const UnTrava::Trava::Resultado resultado = trava.Obtem(arquivoTrava);
+  if (resultado == UnTrava::Trava::Resultado::Ocupada) return;
+  // Without the lock another workstation could record and print the same answers (the print
+  // record is shared through it): the company waits until the lock can be had, told once.
+  TEpisodio& episodio = episodiosTrava_[cnpj];
+  if (resultado == UnTrava::Trava::Resultado::Impossivel) {
+    if (episodio.Ocorre()) {
+      Log.Registra("empresa " + cnpj + ": trava " + arquivoTrava +
+                   " impossível de obter; a empresa espera até que se possa");
+      RegistraOcorrencia(UnOcorrencias::EMPRESA_SEM_TRAVA,
+                         "a trava da empresa não pôde ser obtida; suas respostas esperam",
+                         arquivoTrava, "", true);
+    }
     return;
+  }
+  if (const int iVezes = episodio.Termina())
+    Log.Registra("empresa " + cnpj + ": trava obtida de novo após " + std::to_string(iVezes) +
+                 " tentativas");
   ProcessaPastasEmpresa(UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa));
 }
 

@@ -279,5 +279,6 @@ class TMonitorCTe {
   TEpisodio episodioListaProcessos_;        // the process list cannot be read
   TEpisodio episodioConectado_;             // "Conectado.txt" cannot be read
   TEpisodio episodioImpressao_;             // the printing program does not start
+  std::map<std::string, TEpisodio> episodiosTrava_;  // by company: its lock cannot be taken
   UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;
 };

@@ -116,12 +116,20 @@ TEST(Confiabilidade, EmpresaEmUsoPorOutraEstacaoFicaParaOProximoPasso) {
   EXPECT_EQ(c.m->iCTeAutorizada, 1);
 }
 
-TEST(Confiabilidade, PastaSomenteLeituraSegueSemTrava) {
+TEST(Confiabilidade, TravaImpossivelDeixaAEmpresaParaDepois) {
   Cenario c;
-  // A lock file that cannot be made (here a folder stands in its place) does not stop the work.
+  // A lock file that cannot be made (here a folder stands in its place): another workstation
+  // could be in the company, so its answers wait, told once over the passes.
   fs::remove(c.inst.sRaizCTe + CNPJ + "/MonitorCTe.lock");
   fs::create_directory(c.inst.sRaizCTe + CNPJ + "/MonitorCTe.lock");
   EscreveResposta(c.Situacao100(), Situacao("100", InfProt{}));
+  c.m->ProcessaEmpresas();
+  c.m->ProcessaEmpresas();
+  EXPECT_TRUE(fs::exists(c.Situacao100()));
+  ASSERT_EQ(c.tela.ocorrencias.size(), 1u);
+  EXPECT_EQ(c.tela.ocorrencias[0].sOQue, "empresa sem trava");
+  EXPECT_TRUE(c.tela.ocorrencias[0].bAlerta);
+  fs::remove(c.inst.sRaizCTe + CNPJ + "/MonitorCTe.lock");
   c.m->ProcessaEmpresas();
   EXPECT_FALSE(fs::exists(c.Situacao100()));
 }
