@@ -405,37 +405,33 @@ void TIBDatabase::Conecta() {
                                       static_cast<short>(sParametros.size()), sParametros.data()))
       Falha(status);
   }
-  AjustaSessaoOuDesconecta();
+  AjustaSessao();
 }
 
-// A session left without its binds would read the new types later: it is closed instead.
-void TIBDatabase::AjustaSessaoOuDesconecta() {
+void TIBDatabase::AjustaSessao() {
+  // A session left without its binds would read the new types later: it is closed instead.
   try {
-    AjustaSessao();
+    TIBQuery consulta(*this);
+    consulta.SQL = " select rdb$get_context('SYSTEM', 'ENGINE_VERSION') as versao from rdb$database";
+    consulta.Open();
+    const std::string versao = consulta.FieldAsString("versao");
+    iVersaoMotor_ = 0;
+    for (char c : versao) {
+      if (c < '0' || c > '9') break;
+      iVersaoMotor_ = iVersaoMotor_ * 10 + (c - '0');
+    }
+    if (iVersaoMotor_ >= 4) {
+      for (const char* tipo : {"TIME ZONE", "INT128", "DECFLOAT"}) {
+        consulta.SQL = std::string(" SET BIND OF ") + tipo + " TO LEGACY";
+        consulta.ExecSQL();
+      }
+    }
+    // The binds belong to the session; the connection hands on no transaction of its own.
+    transacao_->Commit();
   } catch (...) {
     Desconecta();
     throw;
   }
-}
-
-void TIBDatabase::AjustaSessao() {
-  TIBQuery consulta(*this);
-  consulta.SQL = " select rdb$get_context('SYSTEM', 'ENGINE_VERSION') as versao from rdb$database";
-  consulta.Open();
-  const std::string versao = consulta.FieldAsString("versao");
-  iVersaoMotor_ = 0;
-  for (char c : versao) {
-    if (c < '0' || c > '9') break;
-    iVersaoMotor_ = iVersaoMotor_ * 10 + (c - '0');
-  }
-  if (iVersaoMotor_ >= 4) {
-    for (const char* tipo : {"TIME ZONE", "INT128", "DECFLOAT"}) {
-      consulta.SQL = std::string(" SET BIND OF ") + tipo + " TO LEGACY";
-      consulta.ExecSQL();
-    }
-  }
-  // The binds belong to the session; the connection hands on no transaction of its own.
-  transacao_->Commit();
 }
 
 void TIBDatabase::CriaBanco(const std::string& opcoes) {
@@ -453,7 +449,7 @@ void TIBDatabase::CriaBanco(const std::string& opcoes) {
                                              sComando.c_str(), SQL_DIALECT_V6, nullptr))
       Falha(status);
   }
-  AjustaSessaoOuDesconecta();
+  AjustaSessao();
 }
 
 void TIBDatabase::Desconecta() {

@@ -80,7 +80,6 @@ class TIBDatabase {
   // the times with a time zone) reach this session in their legacy forms, which every client
   // and this wrapper read; an older server never gets these statements.
   void AjustaSessao();
-  void AjustaSessaoOuDesconecta();
 
   std::vector<std::string> bibliotecas_;
   std::shared_ptr<ClienteFirebird> cliente_;

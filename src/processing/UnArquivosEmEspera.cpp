@@ -129,6 +129,10 @@ std::string TArquivosEmEspera::TextoComumAtual() const {
   return TextoMotivoComum(comum);
 }
 
+bool GravacaoRecente(int64_t gravacao, int64_t hora) {
+  return hora - gravacao < TArquivosEmEspera::ESPERA_INCOMPLETO_MS;
+}
+
 std::string TextoMotivo(Motivo motivo) {
   switch (motivo) {
     case Motivo::Incompleto:

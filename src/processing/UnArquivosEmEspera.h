@@ -112,6 +112,11 @@ class TArquivosEmEspera {
   std::set<std::pair<Motivo, std::string>> comunsDitos_;
 };
 
+// Whether a file written at `gravacao` may still be in the writing at `hora` (both ms since
+// 1970): written in the last seconds, or in the future (this workstation's clock behind the
+// share's). Such a file is never taken for one to leave in place.
+bool GravacaoRecente(int64_t gravacao, int64_t hora);
+
 // The reason in words, for the log and the screen.
 std::string TextoMotivo(Motivo motivo);
 // "3 arquivos aguardando, o mais antigo há 5 min"; empty when nothing waits.

@@ -25,9 +25,6 @@ std::string NomeDoCaminho(const std::string& caminho) {
 }
 
 constexpr int64_t ESPERA_LONGA_MS = 10LL * 60 * 1000;
-// Written this recently (or in this workstation's future, its clock behind the share's), a file
-// may still be in the writing.
-constexpr int64_t GRAVACAO_RECENTE_MS = 3000;
 constexpr int64_t ESQUECIMENTO_MS = 60LL * 1000;
 
 std::string Desde(int64_t milissegundos) {
@@ -91,10 +88,10 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
       // and read again only once it changes. Kept with the last write seen before its turn, and
       // only when nothing says the transmitter may still be writing it: an empty file, one
       // written during its turn or in the last seconds, is looked at again at the next pass.
-      const auto depois = UnArquivos::DataUltimaGravacao(atual);
-      if (UnArquivos::ExisteArquivo(atual) && !Esperas.Movimento(atual, depois) &&
-          depois == gravacao && gravacao && !Recente(*gravacao) &&
-          UnArquivos::Tamanho(atual).value_or(0) > 0 && Mantidos.Registra(atual, gravacao, agora))
+      if (gravacao && UnArquivos::DataUltimaGravacao(atual) == gravacao &&
+          !UnArquivosEmEspera::GravacaoRecente(*gravacao, Hora()) &&
+          UnArquivos::Tamanho(atual).value_or(0) > 0 && !Esperas.Movimento(atual, gravacao) &&
+          Mantidos.Registra(atual, gravacao, agora))
         RegistraArquivo(atual, "mantido", 0);
     } catch (const std::exception& erro) {
       TrataFalhaArquivo(lista, atual, erro, contadorErro);
@@ -102,8 +99,6 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
     MostraArquivo("");
   }
 }
-
-bool TMonitorCTe::Recente(int64_t gravacao) const { return Hora() - gravacao < GRAVACAO_RECENTE_MS; }
 
 void TMonitorCTe::EsqueceAusentes(const std::string& pasta) {
   // One listing a minute, not a look at every file kept at every pass: a folder may hold

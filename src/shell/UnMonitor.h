@@ -181,8 +181,6 @@ class TMonitorCTe {
                     bool bContaSoMovido);
   // Whether the database answers a trivial statement on the connection.
   bool BancoResponde();
-  // Whether a file's last write (ms since 1970) lies in the last seconds.
-  bool Recente(int64_t gravacao) const;
   // Forgets what is kept about the files of a Retorno folder that are no longer there (moved by
   // another workstation or by hand), once a minute.
   void EsqueceAusentes(const std::string& pasta);
