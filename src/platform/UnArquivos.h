@@ -34,6 +34,12 @@ std::optional<std::string> LeArquivo(const std::string& caminho, size_t maximo);
 bool GravaArquivo(const std::string& caminho, const std::string& conteudo);
 // Writes a file that must be new: fails when anything, a link included, has the name.
 bool GravaArquivoNovo(const std::string& caminho, const std::string& conteudo);
+// Writes `conteudo` under `temporario` (made new: whatever had that name goes first, so the
+// write never lands on a file a link names), then gives it the name `destino`, replacing a file
+// there only when `bSubstitui`. A reader of `destino` meets the old file or the whole new one,
+// never half of it. False on failure, with nothing left under the temporary name.
+bool GravaPorTemporario(const std::string& temporario, const std::string& destino,
+                        const std::string& conteudo, bool bSubstitui);
 // Appends to a file, creating it when missing; false on failure. Others may append to the
 // same file at the same time: each call's content lands whole at the end.
 bool AcrescentaArquivo(const std::string& caminho, const std::string& conteudo);

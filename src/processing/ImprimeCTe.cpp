@@ -19,8 +19,7 @@ constexpr const char* UNIDANFE = "c:\\unimake\\uninfe\\unidanfe.exe";
 
 std::string RetornaMesAtual() {
   const UnLocalidade::DataHora hoje = UnLocalidade::Agora();
-  return UnFuncoesCTe::PreencheZeros(std::to_string(hoje.iAno), 4) +
-         UnFuncoesCTe::PreencheZeros(std::to_string(hoje.iMes), 2);
+  return UnFuncoesCTe::AnoMes(hoje.iAno, hoje.iMes);
 }
 
 // "20" + YYMM of the key's digits 3 to 6 (the emission month); empty when the key has none.

@@ -22,12 +22,24 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
     MostraArquivo(nome);
     const std::string statusLote = UnLeituraRespostas::LeStatus(doc);
     if (statusLote != "100") {
+      // A synchronous answer rejected as a duplicate names the CT-e in its protocol, or else
+      // in the file's name.
+      const bool bDuplicidade = statusLote == UnLeituraRespostas::STATUS_DUPLICIDADE;
+      const std::string chave =
+          !bDuplicidade ? std::string()
+          : doc.ElementoDocumento().ElementoFilho("protCTe").Existe()
+              ? UnLeituraRespostas::LeProtocolo(doc).sChave
+              : UnFuncoesCTe::ChaveCTe(nome);
       MoveErro(lista, atual, nullptr);
-      RegistraRecusa(statusLote, UnLeituraRespostas::LeMotivo(doc), OndeEsta(atual, 5), "");
+      RegistraRecusa(statusLote, UnLeituraRespostas::LeMotivo(doc), OndeEsta(atual, 5), chave);
+      if (!chave.empty())
+        RegistraDuvida(chave, "CTe" + chave, UnLeituraRespostas::LeAmbiente(doc),
+                       "rejeitado como duplicidade de si mesmo (204)");
     } else {
       const UnLeituraRespostas::ProtocoloLido protocolo = UnLeituraRespostas::LeProtocolo(doc);
       ExecutaPesquisa(UnComandosSql::MontaPesquisaChave("CTe" + protocolo.sChave));
       it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+      const std::string chaveGravada = qryPesquisa->FieldAsString("cd_chave_acesso_cte");
       const UnRegistroImpressao::AutorizacaoPendente autorizacao{
           protocolo.sChave, protocolo.sProtocolo, it_iID_CTe};
       if (it_iID_CTe == 0) {
@@ -38,6 +50,15 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
                  RegistroImpressao.Conhecida(autorizacao.sChave, autorizacao.sProtocolo)) {
         // Recorded, counted and printed when its file was first met: only the move was left.
         MoveSucesso(lista, atual, 12);
+      } else if (protocolo.sStatus != "100" &&
+                 LinhaDaChave(protocolo.sChave).value_or(UnReconciliacao::Linha{}).bAutorizada) {
+        // The CT-e sent again after its authorisation: the authority's word on the copy leaves
+        // the authorisation recorded as it is.
+        MoveParaErro(lista, atual, {}, false, false);
+        RegistraOcorrencia(UnOcorrencias::REJEITADO,
+                           protocolo.sStatus + " - " + protocolo.sMotivo +
+                               "; o CT-e já está autorizado no ERP: nada alterado",
+                           OndeEsta(atual, 5), protocolo.sChave, false);
       } else {
         ExecutaAlteracao(UnComandosSql::MontaGravaProtocolo(statusLote, protocolo, it_iID_CTe));
         if (protocolo.sStatus == "100") {
@@ -58,6 +79,10 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
           MoveErro(lista, atual, &iCTeErro);
           RegistraRecusa(protocolo.sStatus, protocolo.sMotivo, OndeEsta(atual, 5),
                          protocolo.sChave);
+          if (protocolo.sStatus == UnLeituraRespostas::STATUS_DUPLICIDADE)
+            RegistraDuvida(protocolo.sChave, chaveGravada,
+                           UnLeituraRespostas::LeAmbiente(doc),
+                           "rejeitado como duplicidade de si mesmo (204)");
         }
       }
     }

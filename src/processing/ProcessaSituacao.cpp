@@ -8,6 +8,9 @@
 
 namespace {
 
+// "Rejeição: CT-e não consta na base de dados da SEFAZ".
+constexpr const char* STATUS_DESCONHECIDO = "217";
+
 bool EhStatusSituacaoAceito(const std::string& status) {
   return status == "100" || status == "101" || status == "132";
 }
@@ -28,6 +31,13 @@ void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista
     it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
     const std::string statusResposta = UnLeituraRespostas::LeStatus(doc);
     const std::string chave = UnLeituraRespostas::RetornaChaveNome(it_sNomeArquivo);
+    // Any answer of the authority ends a doubt about the CT-e but one that says nothing of it
+    // (the request refused): that one is asked again later.
+    if (statusResposta == STATUS_DESCONHECIDO)
+      EncerraDuvida(chave, "a SEFAZ não tem este CT-e (" + statusResposta + " - " +
+                               UnLeituraRespostas::LeMotivo(doc) + ")", true);
+    else if (EhStatusSituacaoAceito(statusResposta))
+      EncerraDuvida(chave, "situação respondida: " + statusResposta, false);
     if (it_iID_CTe == 0) {
       MoveErro(lista, atual, &iCTeErro);
       RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",

@@ -40,6 +40,12 @@ std::string MontaPesquisaChave(const std::string& chave) {
          TextoSql(chave);
 }
 
+std::string MontaPesquisaSituacaoChave(const std::string& chave) {
+  return " select mcr.id_cte, mcr.CD_ST_CTE, mcr.NO_PROTOCOLO_CTE, mcr.NO_PROTOCOLO_CAN_CTE from "
+         "MOV_CTE_RET mcr where mcr.cd_chave_acesso_cte = " +
+         TextoSql(chave);
+}
+
 std::string MontaGravaProtocolo(const std::string& statusLote,
                                 const UnLeituraRespostas::ProtocoloLido& protocolo, int32_t id) {
   return " update MOV_CTE_RET set cd_st_lote_cte = " + NumeroOuNull(statusLote) + "," +

@@ -19,6 +19,8 @@ std::string MontaGravaRecibo(const UnLeituraRespostas::ReciboLido& recibo, int32
 std::string MontaGravaStatusRecibo(const std::string& status, int32_t id);
 // CT-e by its access key as stored ("CTe" + the 44 digits).
 std::string MontaPesquisaChave(const std::string& chave);
+// What the CT-e row of a stored key holds of its authorisation and cancellation.
+std::string MontaPesquisaSituacaoChave(const std::string& chave);
 // Authorisation from a processing-result file.
 std::string MontaGravaProtocolo(const std::string& statusLote,
                                 const UnLeituraRespostas::ProtocoloLido& protocolo, int32_t id);

@@ -35,6 +35,11 @@ class TVigiaTransmissor {
   };
   std::optional<Mudanca> Avalia(const std::string& empresa, const Fila& envio,
                                 const Fila& processamento);
+  // The company's queue was found stalled at its last timed pass.
+  bool Parado(const std::string& empresa) const {
+    const auto i = parados_.find(empresa);
+    return i != parados_.end() && i->second;
+  }
 
  private:
   std::map<std::string, bool> parados_;

@@ -71,20 +71,17 @@ bool EhChaveAcesso(std::string_view s) {
   return true;
 }
 
-// The transmitter names the answers to the ERP's requests after the document's key; the
-// model (characters 21 and 22) tells a CT-e, CT-e OS or GTV-e from the NF-e and MDF-e that
-// share the folder.
-bool TemChaveCTe(const std::string& nome) {
+}  // namespace
+
+std::string ChaveCTe(const std::string& nome) {
   for (size_t i = 0; i + TAMANHO_CHAVE <= nome.size(); ++i) {
     const std::string_view chave(nome.data() + i, TAMANHO_CHAVE);
     if (!EhChaveAcesso(chave)) continue;
     const std::string_view modelo = chave.substr(20, 2);
-    if (modelo == "57" || modelo == "67" || modelo == "64") return true;
+    if (modelo == "57" || modelo == "67" || modelo == "64") return std::string(chave);
   }
-  return false;
+  return "";
 }
-
-}  // namespace
 
 std::string RetornaPastaRaizCTe(UnFirebird::TIBDatabase& banco) {
   UnFirebird::TIBQuery consulta(banco);
@@ -115,6 +112,11 @@ void CriaPastasCTe(const std::string& raiz, const std::string& cnpj) {
     const std::string pasta = RetornaPastaCTe(codigo, raiz, cnpj);
     if (!UnArquivos::ExistePasta(pasta)) UnArquivos::CriaPasta(pasta);
   }
+}
+
+std::string AnoMes(int ano, int mes, int meses) {
+  const int indice = ano * 12 + (mes - 1) - meses;
+  return PreencheZeros(std::to_string(indice / 12), 4) + PreencheZeros(std::to_string(indice % 12 + 1), 2);
 }
 
 std::string PreencheZeros(const std::string& valor, int largura) {
@@ -151,7 +153,7 @@ bool EhArquivoCTe(const std::string& caminho) {
   const size_t barra = caminho.rfind(SEP);
   const std::string nome = barra == std::string::npos ? caminho : caminho.substr(barra + 1);
   if (UnMascara::MaiusculasAscii(nome).find("CTE") != std::string::npos) return true;
-  if (TemChaveCTe(nome)) return true;
+  if (!ChaveCTe(nome).empty()) return true;
   if (!UnArquivos::ExisteArquivo(caminho)) return false;
   const auto inicio = UnArquivos::LeArquivo(caminho, 4096);
   return inicio && ConteudoEhCTe(*inicio);
@@ -209,6 +211,23 @@ std::string DataSql(const std::string& valor) {
 std::string TextoSql(const std::string& valor) {
   if (!UnCodigoAnsi::Representavel(valor)) Recusa(valor);
   return UnFirebird::QuotedStr(valor);
+}
+
+std::vector<std::string> Separa(const std::string& linha, char separador) {
+  std::vector<std::string> partes(1);
+  for (const char c : linha) {
+    if (c == separador)
+      partes.emplace_back();
+    else
+      partes.back() += c;
+  }
+  return partes;
+}
+
+bool LeInteiro(const std::string& texto, int64_t maximo, int64_t& valor) {
+  if (!EhNumeroDecimal(texto) || texto.size() > 18) return false;
+  valor = std::stoll(texto);
+  return valor <= maximo;
 }
 
 std::string CortaTexto(const std::string& texto, size_t limite) {

@@ -87,6 +87,16 @@ std::string LeMotivo(const UnXml::XmlDocumento& doc) {
   return UnFuncoesCTe::CortaTexto(doc.ElementoDocumento().TextoFilho("xMotivo"), MAXIMO_MOTIVO);
 }
 
+std::string LeAmbiente(const UnXml::XmlDocumento& doc) {
+  const UnXml::XmlElemento raiz = doc.ElementoDocumento();
+  const std::string ambiente = raiz.TextoFilho("tpAmb");
+  if (!ambiente.empty()) return ambiente;
+  const UnXml::XmlElemento protCTe = raiz.ElementoFilho("protCTe");
+  const UnXml::XmlElemento infProt =
+      protCTe.Existe() ? protCTe.ElementoFilho("infProt") : UnXml::XmlElemento();
+  return infProt.Existe() ? infProt.TextoFilho("tpAmb") : "";
+}
+
 ProtocoloLido LeProtocolo(const UnXml::XmlDocumento& doc) {
   const UnXml::XmlElemento infProt =
       doc.ElementoDocumento().ElementoFilho("protCTe").ElementoFilho("infProt");

@@ -56,6 +56,11 @@ ReciboLido LeRecibo(const UnXml::XmlDocumento& doc);
 std::string LeStatus(const UnXml::XmlDocumento& doc);
 std::string LeMotivo(const UnXml::XmlDocumento& doc);
 
+// tpAmb of the answer's root, else of its protCTe/infProt; empty when neither says.
+std::string LeAmbiente(const UnXml::XmlDocumento& doc);
+// The authority rejects a CT-e it already holds (sent again, or authorised after a time-out).
+inline constexpr const char* STATUS_DUPLICIDADE = "204";
+
 // ---- Authorisation protocol: protCTe/infProt of the document element, both required
 struct ProtocoloLido {
   std::string sChave;               // chCTe

@@ -26,6 +26,8 @@ constexpr std::pair<const char*, const char*> PLURAIS[] = {
     {EVENTO_RECUSADO, "com evento recusado"},
     {SEPARADO, "separados para Erro"},
     {IMPRESSAO_PENDENTE, "com impressão pendente"},
+    {EM_DUVIDA, "em dúvida"},
+    {DOCUMENTO_IGNORADO, "com documento autorizado ignorado"},
 };
 
 bool Digito(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }

@@ -29,6 +29,13 @@ inline constexpr const char* TRANSMISSOR_PARADO = "transmissor sem enviar";
 inline constexpr const char* TRANSMISSOR_NORMAL = "transmissor enviando de novo";
 inline constexpr const char* ATUALIZADOR_RECUSADO = "atualizador recusado";
 inline constexpr const char* EMPRESA_SEM_TRAVA = "empresa sem trava";
+// What the transmitter's archive and the situation requests brought.
+inline constexpr const char* AUTORIZACAO_RECUPERADA = "autorização recuperada";
+inline constexpr const char* CANCELAMENTO_RECUPERADO = "cancelamento recuperado";
+inline constexpr const char* DOCUMENTO_IGNORADO = "documento autorizado ignorado";
+inline constexpr const char* EM_DUVIDA = "em dúvida";
+inline constexpr const char* SITUACAO_PEDIDA = "situação pedida";
+inline constexpr const char* DUVIDA_ENCERRADA = "dúvida encerrada";
 
 struct Ocorrencia {
   std::string sHora;      // "hh:mm:ss" of the workstation

@@ -18,24 +18,6 @@ constexpr char IMPRESSA = 'I';
 constexpr char DESISTIDA = 'D';  // its document never came: not printed, not tried again
 constexpr const char* ESTADOS = "PID";
 
-std::vector<std::string> Separa(const std::string& linha, char separador) {
-  std::vector<std::string> partes(1);
-  for (const char c : linha) {
-    if (c == separador)
-      partes.emplace_back();
-    else
-      partes.back() += c;
-  }
-  return partes;
-}
-
-// A run of digits within the range of the type; false otherwise.
-bool LeInteiro(const std::string& texto, int64_t maximo, int64_t& valor) {
-  if (!UnFuncoesCTe::EhNumeroDecimal(texto) || texto.size() > 18) return false;
-  valor = std::stoll(texto);
-  return valor <= maximo;
-}
-
 }  // namespace
 
 bool TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
@@ -47,16 +29,16 @@ bool TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
   bLegivel_ = conteudo || !UnArquivos::ExisteArquivo(arquivo_);
   if (!conteudo) return bLegivel_;
   const int64_t esquecerAntes = Relogio() - DIAS_GUARDADOS * MS_POR_DIA;
-  for (std::string linha : Separa(*conteudo, '\n')) {
+  for (std::string linha : UnFuncoesCTe::Separa(*conteudo, '\n')) {
     if (!linha.empty() && linha.back() == '\r') linha.pop_back();
     // state | key | protocol | id_cte | when it was marked; a damaged line is passed over.
-    const std::vector<std::string> campos = Separa(linha, '|');
+    const std::vector<std::string> campos = UnFuncoesCTe::Separa(linha, '|');
     if (campos.size() != 5 || campos[0].size() != 1 ||
         std::string(ESTADOS).find(campos[0][0]) == std::string::npos)
       continue;
     int64_t id = 0, marcadaEm = 0;
-    if (!LeInteiro(campos[3], std::numeric_limits<int32_t>::max(), id) ||
-        !LeInteiro(campos[4], std::numeric_limits<int64_t>::max(), marcadaEm))
+    if (!UnFuncoesCTe::LeInteiro(campos[3], std::numeric_limits<int32_t>::max(), id) ||
+        !UnFuncoesCTe::LeInteiro(campos[4], std::numeric_limits<int64_t>::max(), marcadaEm))
       continue;
     Entrada entrada{campos[0][0], static_cast<int32_t>(id), marcadaEm};
     if (entrada.cEstado != PENDENTE && entrada.iMarcadaEm < esquecerAntes) continue;
@@ -124,14 +106,7 @@ bool TRegistroImpressao::Grava() const {
   for (const auto& [chave, entrada] : entradas_)
     texto += std::string(1, entrada.cEstado) + "|" + chave.first + "|" + chave.second + "|" +
              std::to_string(entrada.iID_CTe) + "|" + std::to_string(entrada.iMarcadaEm) + "\n";
-  // Made new every time: whatever has the temporary name (a stale copy, a planted link) goes
-  // first, and the write never lands on a file it names.
-  UnArquivos::ApagaArquivo(Temporario());
-  if (UnArquivos::GravaArquivoNovo(Temporario(), texto) &&
-      UnArquivos::MoveArquivoSubstituindo(Temporario(), arquivo_))
-    return true;
-  UnArquivos::ApagaArquivo(Temporario());
-  return false;
+  return UnArquivos::GravaPorTemporario(Temporario(), arquivo_, texto, true);
 }
 
 }  // namespace UnRegistroImpressao

@@ -41,7 +41,11 @@ TMonitorCTe::TMonitorCTe(UnTela::Tela& t)
       Esperas(UnAjustesCiclo::RetornaEsperaSeparar()),
       sCaminhoExecutavel(UnProcessos::CaminhoExecutavel()),
       sEnderecoSite(UnEnderecoSite::RetornaEnderecoSite()),
-      iRetomaCicloMs(UnAjustesCiclo::RetornaEsperaRetomada()) {}
+      iRetomaCicloMs(UnAjustesCiclo::RetornaEsperaRetomada()) {
+  // The record of doubts is shared through the company folder: its times are the workstation's
+  // time of day.
+  Duvidas_.Relogio = [this] { return Hora(); };
+}
 
 TMonitorCTe::~TMonitorCTe() = default;
 
@@ -227,6 +231,8 @@ void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
   qryPesquisa = std::make_unique<UnFirebird::TIBQuery>(BancoDados());
 
   UnXml::XmlDocumento& doc = *vXMLDoc;
+  if (!Duvidas_.Carrega(UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa)))
+    Log.Registra("empresa " + it_sCNPJEmpresa + ": registro de CT-e em dúvida ilegível");
   EsqueceAusentes(pasta);
   ProcessaNumeroLote(doc, FileListBox1, pasta);
   ProcessaProtocolo(doc, FileListBox1, pasta);
@@ -238,6 +244,8 @@ void TMonitorCTe::ProcessaPastasEmpresa(const std::string& pasta) {
   ProcessaErroCTe(doc, FileListBox1, pasta);
   ProcessaErroLote(doc, FileListBox1, pasta);
   ProcessaErroEvento(doc, FileListBox1, pasta);
+  ReconciliaEmpresa();
+  PedeSituacoes();
   MostraContadores();
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,9 @@
 #include "processing/UnArquivosMantidos.h"
 #include "processing/UnFilaTransmissor.h"
 #include "processing/UnListaArquivos.h"
+#include "processing/UnLeituraAutorizados.h"
+#include "processing/UnReconciliacao.h"
+#include "processing/UnRegistroDuvidas.h"
 #include "processing/UnRegistroImpressao.h"
 #include "shell/UnEpisodio.h"
 #include "shell/UnLog.h"
@@ -131,6 +135,21 @@ class TMonitorCTe {
   // after a day.
   void AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
                         const std::string& esperado);
+
+  // ---- The transmitter's archive and the CT-e in doubt (the current company)
+  // Every few minutes: what the authorised documents and registered cancellations hold that
+  // the rows lack, recorded from them.
+  void ReconciliaEmpresa();
+  // The situation requests that are due, written into Envio; the window's count of doubts.
+  void PedeSituacoes();
+  // A CT-e whose fate the answers cannot tell: asked about unless its row is authorised.
+  void RegistraDuvida(const std::string& chave, const std::string& identificador,
+                      const std::string& ambiente, const std::string& motivo);
+  void EncerraDuvida(const std::string& chave, const std::string& desfecho, bool bAlerta);
+  // The row of a key (44 digits, stored with "CTe"); empty when no CT-e has it.
+  std::optional<UnReconciliacao::Linha> LinhaDaChave(const std::string& chave);
+  // tpAmb of the ERP's document the transmitter left in Erro or EmProcessamento; empty if none.
+  std::string AmbienteDoEnvio(const std::string& identificador);
 
   // ---- What happened, for a person: the log's line, the shell's list and balloon. `chave`
   // (or else the file's name) gives the CT-e number.
@@ -279,4 +298,13 @@ class TMonitorCTe {
   TEpisodio episodioImpressao_;             // the printing program does not start
   std::map<std::string, TEpisodio> episodiosTrava_;  // by company: its lock cannot be taken
   UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;
+  UnReconciliacao::TConciliacao Conciliacao_;
+  UnRegistroDuvidas::TRegistroDuvidas Duvidas_;  // the current company's
+  void ReconciliaDocumento(const std::string& caminho, const std::string& nome, bool bEvento,
+                           const std::set<std::string>& emRetorno);
+  // False when the print record cannot take an authorisation to print: the next round tries.
+  bool RecuperaAutorizacao(const UnLeituraAutorizados::DocumentoLido& documento,
+                           const std::string& caminho);
+  void RecuperaCancelamento(const UnLeituraAutorizados::DocumentoLido& documento,
+                            const std::string& caminho);
 };

@@ -44,6 +44,8 @@ class Tela {
   // them share (empty when none); shown while nothing is being read. Zero files: nothing waits.
   virtual void MostraEspera(size_t quantidade, int64_t iIdadeMs,
                             const std::string& sMotivoComum) = 0;
+  // How many CT-e of all companies are in doubt: their situation asked, no answer yet.
+  virtual void MostraDuvidas(size_t quantidade) = 0;
   // Something a person must hear of that holds nothing and waits for nobody: the tray icon's
   // balloon, a line on the terminal. The core has logged it already.
   virtual void MostraAlerta(const std::string& texto) = 0;

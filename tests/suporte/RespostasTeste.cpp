@@ -103,6 +103,33 @@ std::string RetornoEvento(const std::optional<InfEvento>& e) {
   return xml + "</retEventoCTe>";
 }
 
+std::string DocumentoAutorizado(const Autorizado& a) {
+  const bool os = a.mod == "67";
+  const std::string raiz = os ? "cteOSProc" : "cteProc", cte = os ? "CTeOS" : "CTe";
+  return DECLARACAO + "<" + raiz + NS + " versao=\"4.00\"><" + cte + NS + " versao=\"4.00\">" +
+         "<infCte Id=\"CTe" + a.chave + "\" versao=\"4.00\"><ide><cUF>35</cUF><mod>" + a.mod +
+         "</mod><serie>1</serie><tpAmb>2</tpAmb></ide><emit><CNPJ>" + a.cnpj +
+         "</CNPJ></emit></infCte></" + cte + ">" + ProtCTe(a.prot, "4.00") + "</" + raiz + ">";
+}
+
+std::string EventoRegistrado(const std::string& chave, const std::string& tpEvento,
+                             const std::string& cStat, const std::string& nProt,
+                             const std::string& dhRegEvento) {
+  return DECLARACAO + "<procEventoCTe" + NS + " versao=\"4.00\"><eventoCTe versao=\"4.00\">" +
+         "<infEvento><cOrgao>35</cOrgao><tpAmb>2</tpAmb><CNPJ>" + chave.substr(6, 14) +
+         "</CNPJ><chCTe>" + chave + "</chCTe><dhEvento>" + dhRegEvento + "</dhEvento><tpEvento>" +
+         tpEvento + "</tpEvento><nSeqEvento>1</nSeqEvento></infEvento></eventoCTe>" +
+         "<retEventoCTe versao=\"4.00\"><infEvento><tpAmb>2</tpAmb><cStat>" + cStat +
+         "</cStat><xMotivo>Evento registrado e vinculado a CT-e</xMotivo><chCTe>" + chave +
+         "</chCTe><tpEvento>" + tpEvento + "</tpEvento><dhRegEvento>" + dhRegEvento +
+         "</dhRegEvento><nProt>" + nProt + "</nProt></infEvento></retEventoCTe></procEventoCTe>";
+}
+
+std::string NomeAutorizado(const std::string& chave) { return "CTe" + chave + "-procCTe.xml"; }
+std::string NomeCancelamento(const std::string& chave) {
+  return chave + "_110111_01-procEventoCTe.xml";
+}
+
 void EscreveResposta(const std::string& caminho, const std::string& conteudo) {
   EscreveArquivo(caminho, conteudo);
   std::filesystem::last_write_time(caminho,

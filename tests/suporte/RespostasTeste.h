@@ -64,6 +64,21 @@ struct InfEvento {
 };
 std::string RetornoEvento(const std::optional<InfEvento>& infEvento);
 
+// The transmitter's archive: an authorised CT-e (cteProc, or cteOSProc for model 67) with the
+// CT-e's model and issuer, and a registered event (procEventoCTe).
+struct Autorizado {
+  std::string chave = CHAVE_1;
+  std::string mod = "57";
+  std::string cnpj = "12345678000199";
+  InfProt prot;
+};
+std::string DocumentoAutorizado(const Autorizado& a);
+std::string EventoRegistrado(const std::string& chave, const std::string& tpEvento,
+                             const std::string& cStat, const std::string& nProt,
+                             const std::string& dhRegEvento);
+std::string NomeAutorizado(const std::string& chave);  // "CTe" + key + "-procCTe.xml"
+std::string NomeCancelamento(const std::string& chave);  // key + "_110111_01-procEventoCTe.xml"
+
 // Writes an answer file whose last write lies a minute back, as one the transmitter finished.
 void EscreveResposta(const std::string& caminho, const std::string& conteudo);
 

@@ -55,6 +55,7 @@ class TelaTeste : public UnTela::Tela {
     iIdadeEspera = iIdadeMs;
     sMotivoComum = motivo;
   }
+  void MostraDuvidas(size_t quantidade) override { iDuvidas = quantidade; }
   void MostraAlerta(const std::string& texto) override { alertas.push_back(texto); }
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia& o, bool bAnterior) override {
     (bAnterior ? ocorrenciasAnteriores : ocorrencias).push_back(o);
@@ -72,6 +73,7 @@ class TelaTeste : public UnTela::Tela {
   std::vector<std::string> ciclosParados;
   std::vector<std::string> situacoes;
   size_t iEsperando = 0;
+  size_t iDuvidas = 0;
   int64_t iIdadeEspera = 0;
   std::string sMotivoComum;
   std::vector<std::string> alertas;

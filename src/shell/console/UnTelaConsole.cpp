@@ -129,6 +129,12 @@ void TTelaConsole::MostraCicloParado(const std::string& mensagem) {
   if (!mensagem.empty()) std::cout << "Ciclo parado: " << LinhasDoTerminal(mensagem) << std::endl;
 }
 
+void TTelaConsole::MostraDuvidas(size_t quantidade) {
+  if (quantidade == iDuvidas_) return;
+  iDuvidas_ = quantidade;
+  std::cout << "CT-e em dúvida: " << quantidade << std::endl;
+}
+
 void TTelaConsole::MostraAlerta(const std::string& texto) {
   std::cout << "Aviso: " << LinhasDoTerminal(texto) << std::endl;
 }

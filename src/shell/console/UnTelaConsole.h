@@ -21,6 +21,8 @@ class TTelaConsole : public UnTela::Tela {
   void MostraSituacaoArquivo(const std::string& linha) override;
   // The lines of each file's changes already tell the terminal what waits.
   void MostraEspera(size_t, int64_t, const std::string&) override {}
+  // A line when the count changes.
+  void MostraDuvidas(size_t quantidade) override;
   void MostraAlerta(const std::string& texto) override;
   // This run's, one line each; the log keeps the earlier ones.
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) override;
@@ -36,4 +38,5 @@ class TTelaConsole : public UnTela::Tela {
  private:
   TMonitorCTe* monitor_ = nullptr;
   bool bReiniciado_ = false;
+  size_t iDuvidas_ = 0;
 };

@@ -510,8 +510,11 @@ void TfrmPrincipal::ProcessaMensagens() { aplicacao_.ProcessaMensagens(); }
 void TfrmPrincipal::MostraEspera(size_t quantidade, int64_t iIdadeMs,
                                  const std::string& sMotivoComum) {
   if (bParado_) return;  // the stopped cycle's reason stays in view
-  MostraArquivo(sMotivoComum.empty() ? UnArquivosEmEspera::TextoEspera(quantidade, iIdadeMs)
-                                     : sMotivoComum);
+  std::string texto = sMotivoComum.empty() ? UnArquivosEmEspera::TextoEspera(quantidade, iIdadeMs)
+                                           : sMotivoComum;
+  if (iDuvidas_ > 0)
+    texto += (texto.empty() ? "" : " | ") + std::to_string(iDuvidas_) + " CT-e em dúvida";
+  MostraArquivo(texto);
 }
 
 void TfrmPrincipal::MostraAlerta(const std::string& texto) {

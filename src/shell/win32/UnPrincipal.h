@@ -65,6 +65,8 @@ class TfrmPrincipal : public UnTela::Tela {
   void MostraSituacaoArquivo(const std::string&) override {}
   void MostraEspera(size_t quantidade, int64_t iIdadeMs, const std::string& sMotivoComum) override;
   // The tray icon's balloon.
+  // Beside what waits, on the file label between passes.
+  void MostraDuvidas(size_t quantidade) override { iDuvidas_ = quantidade; }
   void MostraAlerta(const std::string& texto) override;
   // A row of the occurrences page; an alert of this run also a balloon, several at once one.
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) override;
@@ -118,6 +120,7 @@ class TfrmPrincipal : public UnTela::Tela {
   UnObservadorRetorno::TObservadorRetorno observador_;
   bool bTickEmCurso_ = false;
   bool bParado_ = false;
+  size_t iDuvidas_ = 0;
   bool bMenuAberto_ = false;   // the tray menu's loop runs
   bool bMenuPedido_ = false;   // asked for during a pass: opened once it ends
   bool bPassoAdiado_ = false;  // a tick or folder pass came while the menu was open
