@@ -30,6 +30,8 @@
 
 #include "TelaMedicao.h"
 #include "platform/UnArquivos.h"
+#include "platform/UnLocalidade.h"
+#include "processing/UnReconciliacao.h"
 #include "UnCenarioMedicao.h"
 #include "UnChegadaMedicao.h"
 #include "UnConexaoDireta.h"
@@ -48,6 +50,8 @@ namespace {
 
 // Answers of other documents and names no processor takes, left in one company's Retorno.
 constexpr int ALHEIOS = 1500;
+// A busy company's month of authorised CT-e in the transmitter's archive.
+constexpr int AUTORIZADOS = 3000;
 
 struct Opcoes {
   std::set<std::string> medicoes{"rss_ocioso", "passo", "listagem", "vazao",  "protocolo",
@@ -181,18 +185,35 @@ void MedeRssOcioso(const Opcoes& o) {
 }
 
 void MedePassoOcioso(const Opcoes& o) {
-  // Last: 10 companies, the first with answers the monitor leaves alone in its Retorno.
-  for (const auto& [empresas, alheios] : {std::pair{1, 0}, {10, 0}, {100, 0}, {10, ALHEIOS}}) {
+  // Last: 10 companies, the first with answers the monitor leaves alone in its Retorno, or
+  // with a month of authorised documents in the transmitter's archive, all recorded.
+  struct Caso {
+    int empresas, alheios, autorizados;
+  };
+  for (const Caso& caso : {Caso{1, 0, 0}, {10, 0, 0}, {100, 0, 0}, {10, ALHEIOS, 0},
+                           {10, 0, AUTORIZADOS}}) {
+    const auto [empresas, alheios, autorizados] = caso;
     Cenario c(empresas, true);
     c.CriaPastas();
     c.EscreveArquivosAlheios(alheios);
+    if (autorizados) c.EscreveAutorizadosGravados(autorizados);
     TelaMedicao tela;
     auto m = CriaMonitor(c.inst, tela);
     ConexaoDireta piso = CriaPiso(c);
-    for (int i = 0; i < 3; ++i) {
-      m->ProcessaEmpresas();
-      UnPisoDireto::PassoOcioso(piso);
-    }
+    // The archive's first round (every document looked up once) and a later one (the
+    // documents settled: a listing), each on top of a pass; the passes between rounds below.
+    int64_t adiante = 0;
+    m->Monotonico = [&adiante] { return UnLocalidade::MonotonicoMilissegundos() + adiante; };
+    const double primeiraRodada = MedeSegundos([&] { m->ProcessaEmpresas(); }) * 1000;
+    adiante += UnReconciliacao::INTERVALO_MS;
+    const double rodada = MedeSegundos([&] { m->ProcessaEmpresas(); }) * 1000;
+    if (autorizados)
+      Registra(Valor("archive_round_ms", "companies=" + std::to_string(empresas) + " archived=" +
+                                             std::to_string(autorizados) + " first=" +
+                                             Numero(primeiraRodada, 1) + " pass_included=yes",
+                     Numero(rodada, 3)));
+    m->ProcessaEmpresas();
+    for (int i = 0; i < 3; ++i) UnPisoDireto::PassoOcioso(piso);
     std::vector<double> tm, tp;
     for (int i = 0; i < o.iPassos; ++i) {
       // Alternating which goes first spreads any drift of the machine over both.
@@ -205,7 +226,8 @@ void MedePassoOcioso(const Opcoes& o) {
           "every idle pass went over every company");
     const double msM = Mediana(tm) * 1000, msP = Mediana(tp) * 1000, razao = msM / msP;
     Registra({"idle_pass_ms", "companies=" + std::to_string(empresas) + " left_in_place=" +
-                                  std::to_string(alheios) + " passes=" + std::to_string(o.iPassos),
+                                  std::to_string(alheios) + " archived=" +
+                                  std::to_string(autorizados) + " passes=" + std::to_string(o.iPassos),
               Numero(msM, 3), Numero(msP, 3), Numero(razao), "<=1.5", razao <= 1.5 ? "yes" : "no"});
   }
 }
@@ -522,10 +544,11 @@ void MedePartida(const Opcoes& o) {
             Numero(msM, 1), Numero(msP, 1), Numero(msM / msP), "", ""});
 }
 
-void MedeCpuCom(const Opcoes& o, int alheios) {
+void MedeCpuCom(const Opcoes& o, int alheios, int autorizados) {
   Cenario c(10, true);
   c.CriaPastas();
   c.EscreveArquivosAlheios(alheios);
+  if (autorizados) c.EscreveAutorizadosGravados(autorizados);
   ProgramaReal programa(c);
   PastaTemporaria pastaErp;
   ErpSubstituto erp(pastaErp.Caminho(), "quelvixEmpresa.exe");
@@ -535,15 +558,18 @@ void MedeCpuCom(const Opcoes& o, int alheios) {
         "monitor-cte ended its first pass");
   const double cpu0 = UnProcessoMedicao::TempoCpu(p->Pid());
   const auto t0 = Relogio::now();
-  std::this_thread::sleep_for(std::chrono::seconds(o.iSegundosCpu));
+  // With an archive, long enough to hold one of its rounds as well.
+  const int segundos = autorizados ? std::max(o.iSegundosCpu, 200) : o.iSegundosCpu;
+  std::this_thread::sleep_for(std::chrono::seconds(segundos));
   const double cpu1 = UnProcessoMedicao::TempoCpu(p->Pid());
   const double decorrido = std::chrono::duration<double>(Relogio::now() - t0).count();
   const int passos = (p->LinhasContadores() - 1) / linhasPorPasso;
   const int64_t rss = UnProcessoMedicao::LeStatusKiB(p->Pid(), "VmRSS");
-  Exige(passos >= 1 + o.iSegundosCpu / 5 - 1, "monitor-cte kept its 5 s cycle");
+  Exige(passos >= 1 + segundos / 5 - 1, "monitor-cte kept its 5 s cycle");
   const double porcento = (cpu1 - cpu0) / decorrido * 100;
   Registra({"idle_cpu_percent", "companies=10 left_in_place=" + std::to_string(alheios) +
-                                    " watcher=on seconds=" + std::to_string(o.iSegundosCpu) +
+                                    " archived=" + std::to_string(autorizados) +
+                                    " watcher=on seconds=" + std::to_string(segundos) +
                                     " passes=" + std::to_string(passos) + " cpu_s=" + Numero(cpu1 - cpu0, 2),
             Numero(porcento, 3), "", "", "<0.5", porcento < 0.5 ? "yes" : "no"});
   Registra(Valor("idle_rss_kib", "companies=10 pass=" + std::to_string(passos) + " where=monitor-cte",
@@ -551,7 +577,9 @@ void MedeCpuCom(const Opcoes& o, int alheios) {
 }
 
 void MedeCpu(const Opcoes& o) {
-  for (int alheios : {0, ALHEIOS}) MedeCpuCom(o, alheios);
+  MedeCpuCom(o, 0, 0);
+  MedeCpuCom(o, ALHEIOS, 0);
+  MedeCpuCom(o, 0, AUTORIZADOS);
 }
 
 bool ServidorDisponivel() {

@@ -137,6 +137,20 @@ void Cenario::EscreveResultadosLote(const std::vector<CTeMedicao>& ctes, int64_t
     EscreveComIdade(Retorno() + NomeResultadoLote(cte), ConteudoResultadoLote(cte), idadeMs);
 }
 
+void Cenario::EscreveAutorizadosGravados(int quantidade) {
+  const std::vector<CTeMedicao> ctes = AdicionaCTes(quantidade);
+  inst.banco->Executa("update MOV_CTE_RET set CD_ST_CTE = 100, NO_PROTOCOLO_CTE = " +
+                      PROTOCOLO_AUTORIZACAO + " where id_cte between " +
+                      std::to_string(ctes.front().iId) + " and " + std::to_string(ctes.back().iId));
+  for (const CTeMedicao& cte : ctes) {
+    RespostasTeste::Autorizado documento;
+    documento.chave = cte.sChave;
+    documento.prot = AutorizacaoDe(cte);
+    EscreveComIdade(DocumentoAutorizado(cte), RespostasTeste::DocumentoAutorizado(documento),
+                    2LL * 24 * 60 * 60 * 1000);
+  }
+}
+
 std::string Cenario::DocumentoAutorizado(const CTeMedicao& cte) const {
   const UnLocalidade::DataHora hoje = UnLocalidade::Agora();
   return UnFuncoesCTe::RetornaPastaCTe(9, inst.sRaizCTe, sCnpjs.front()) + Zeros(hoje.iAno, 4) +

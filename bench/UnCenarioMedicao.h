@@ -42,6 +42,9 @@ class Cenario {
   // Files the monitor leaves where they are in the first company's Retorno: NF-e answers under
   // the names of its masks, with NF-e content, and names no processor takes.
   void EscreveArquivosAlheios(int quantidade) const;
+  // `quantidade` new CT-e of the first company, recorded as authorised, with their authorised
+  // documents in this month's folder of the transmitter's archive, two days old.
+  void EscreveAutorizadosGravados(int quantidade);
   // Where the transmitter keeps the authorised document of a CT-e this month, for printing.
   std::string DocumentoAutorizado(const CTeMedicao& cte) const;
 

@@ -106,12 +106,19 @@ void TMonitorCTe::EsqueceAusentes(const std::string& pasta) {
   int64_t& ultima = esquecimentos_[pasta];
   if (ultima != 0 && Monotonico() - ultima < ESQUECIMENTO_MS) return;
   ultima = Monotonico();
+  // Listed only when something of the folder is kept: a pass over thousands of answers, all
+  // taken, must not hold a second copy of their names.
   const std::string semSeparador = SemSeparadorFinal(pasta);
   const std::string prefixo = semSeparador + UnArquivos::SEPARADOR;
-  std::set<std::string> presentes;
-  for (const std::string& nome : UnArquivos::ListaEntradas(semSeparador, "*"))
-    presentes.insert(prefixo + nome);
-  const auto existe = [&](const std::string& c) { return presentes.count(c) > 0; };
+  std::optional<std::set<std::string>> presentes;
+  const auto existe = [&](const std::string& c) {
+    if (!presentes) {
+      presentes.emplace();
+      for (std::string& nome : UnArquivos::ListaEntradas(semSeparador, "*"))
+        presentes->insert(std::move(nome));
+    }
+    return presentes->count(c.substr(prefixo.size())) > 0;
+  };
   Esperas.EsqueceAusentes(prefixo, existe);
   Mantidos.EsqueceAusentes(prefixo, existe);
 }
