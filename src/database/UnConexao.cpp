@@ -43,26 +43,29 @@ std::string TMonitorCTe::RetornaNomeBanco() {
   return sPath + sBanco;
 }
 
-std::string TMonitorCTe::RetornaPastaDados() {
+TMonitorCTe::PastaDados TMonitorCTe::LocalizaPastaDados() {
   const std::string pastaMonitor = PastaSemNome(sCaminhoExecutavel);
   const std::string ini = IniErp(pastaMonitor);
   if (UnArquivos::ExisteArquivo(ini)) {
     const std::string servidor = UnIni::LeIni(ini, "IniServidor", "nomearquivo", "");
-    if (!UnArquivos::ExisteArquivo(servidor)) {
-      tela.MostraNotificacao(
-          "Não foi encontrado o arquivo de inicialização dentro da pasta quelvix Empresa",
-          AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
-      Finaliza(1, "arquivo de inicialização do ERP não encontrado");
-    }
-    return servidor.substr(0, servidor.rfind(SEP) + 1);
+    if (!UnArquivos::ExisteArquivo(servidor))
+      return {"", "Não foi encontrado o arquivo de inicialização dentro da pasta quelvix Empresa",
+              "arquivo de inicialização do ERP não encontrado"};
+    return {servidor.substr(0, servidor.rfind(SEP) + 1), "", ""};
   }
   const std::string dados = pastaMonitor.substr(0, pastaMonitor.rfind(SEP) + 1) + "Dados" + SEP;
-  if (!UnArquivos::ExistePasta(dados)) {
-    tela.MostraNotificacao("Não foi encontrado a pasta Dados no servidor", AVISO_DO_SISTEMA,
-                           UnTela::ICONE_ERRO);
-    Finaliza(1, "pasta Dados não encontrada");
+  if (!UnArquivos::ExistePasta(dados))
+    return {"", "Não foi encontrado a pasta Dados no servidor", "pasta Dados não encontrada"};
+  return {dados, "", ""};
+}
+
+std::string TMonitorCTe::RetornaPastaDados() {
+  const PastaDados dados = LocalizaPastaDados();
+  if (!dados.sAviso.empty()) {
+    tela.MostraNotificacao(dados.sAviso, AVISO_DO_SISTEMA, UnTela::ICONE_ERRO);
+    Finaliza(1, dados.sMotivo);
   }
-  return dados;
+  return dados.sPasta;
 }
 
 void TMonitorCTe::ConectaBancoDados(const std::string& nome) {

@@ -2,10 +2,11 @@
 // the transmitter keeps in a month folder under Enviado/Autorizados. The company's record of
 // authorisations to print makes each one printed once, whenever the run ends: it is marked
 // printed only once the program started on the document. A document the transmitter writes
-// after its answer is waited for; one still missing after ten minutes is told, one missing for
-// a day is given up.
+// after its answer is waited for; one still missing after ten minutes is told. A print pending
+// for a day, whatever keeps it (its document, the program), is given up.
 #include "platform/UnArquivos.h"
 #include "platform/UnLocalidade.h"
+#include "processing/UnClassesErro.h"
 #include "processing/UnComandosSql.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnOcorrencias.h"
@@ -34,6 +35,22 @@ std::string RetornaMesEmissao(const std::string& chaveGravada) {
 }  // namespace
 
 void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao) {
+  // What goes wrong with one print (its row unreadable, the program's start) is that print's:
+  // it stays pending and the pass goes on.
+  try {
+    ImprimeDocumento(autorizacao);
+  } catch (const std::exception& erro) {
+    const UnClassesErro::ClasseErro classe = UnClassesErro::ClassificaErro(erro);
+    if (classe == UnClassesErro::ClasseErro::ConexaoPerdida ||
+        (classe == UnClassesErro::ClasseErro::Indefinida && !BancoResponde()))
+      throw;
+    Log.Registra("impressão do CT-e " + std::to_string(autorizacao.iID_CTe) +
+                 " não feita: " + NumaLinha(erro.what()));
+    FalhaImpressao(autorizacao, erro.what(), "", "");
+  }
+}
+
+void TMonitorCTe::ImprimeDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao) {
   const int32_t id = autorizacao.iID_CTe;
   ExecutaPesquisa(UnComandosSql::MontaPesquisaImpressao(id));
   const std::string chave = qryPesquisa->FieldAsString("cd_chave_acesso_cte");
@@ -50,7 +67,10 @@ void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& aut
     arquivo = mesEmissao.empty() ? std::string() : caminhoNoMes(mesEmissao);
   }
   if (arquivo.empty() || !UnArquivos::ExisteArquivo(arquivo)) {
-    AguardaDocumento(autorizacao, noMesAtual);
+    FalhaImpressao(autorizacao, "o arquivo " + noMesAtual + " não apareceu",
+                   "O arquivo de CTe \"" + noMesAtual + "\" não foi encontrado.\r\n" +
+                       "Não pode imprimir o CTe.",
+                   noMesAtual);
     return;
   }
   const std::string cnpj = qryPesquisa->FieldAsString("no_cnpj_cpf");
@@ -58,46 +78,49 @@ void TMonitorCTe::ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& aut
                                  " SAIDAERROS=A" + " CONFIGURACAO=\"" + cnpj + "\"";
   if (!Executa({"open", UNIDANFE, parametros, "c:\\unimake\\unidanfe", true})) {
     // Not installed on this workstation, or moved: it stays pending, told once until a start
-    // succeeds again.
+    // succeeds again, and is given up with the others after a day.
     if (episodioImpressao_.Ocorre()) {
       const std::string texto = std::string("Não foi possível iniciar o programa de impressão ") +
                                 UNIDANFE + " para o CT-e " + std::to_string(id) +
                                 ". A impressão será tentada de novo a cada passo.";
       RegistraOcorrencia(UnOcorrencias::IMPRESSAO_PENDENTE, texto, arquivo, chave, true);
     }
+    FalhaImpressao(autorizacao, "o programa de impressão não iniciou", "", "");
     return;
   }
   if (const int iVezes = episodioImpressao_.Termina())
     Log.Registra("programa de impressão iniciado de novo após " + std::to_string(iVezes) +
                  " falhas");
   // Recorded right after the start: a run that ends in between prints it again at its next
-  // pass, since a second copy is better than none.
-  RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo);
+  // pass, since a second copy is better than none. Once started it is known as printed, also
+  // when the record cannot be written now.
+  if (!RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo))
+    Log.Registra("impressão do CT-e " + std::to_string(id) +
+                 " feita, registro de impressão sem gravação: gravada quando puder");
   Log.Registra("impressão do CT-e " + std::to_string(id) + ": " + arquivo);
   RegistraOcorrencia(UnOcorrencias::IMPRESSO, "DACTE enviado para impressão", arquivo,
                      chave, false);
 }
 
-void TMonitorCTe::AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
-                                   const std::string& esperado) {
+void TMonitorCTe::FalhaImpressao(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
+                                 const std::string& motivo, const std::string& aviso,
+                                 const std::string& arquivo) {
   const std::string& chave = autorizacao.sChave;
   const std::string& protocolo = autorizacao.sProtocolo;
   const int64_t agora = Monotonico();
-  const int64_t ausente = agora - RegistroImpressao.AusenteDesde(chave, protocolo, agora);
+  const int64_t falhando = agora - RegistroImpressao.FalhaDesde(chave, protocolo, agora);
   const std::string cte = "CT-e " + std::to_string(autorizacao.iID_CTe);
-  // A day on this run's clock, or a week since it was recorded for runs that end every night.
-  if (ausente >= DESISTENCIA_MS ||
-      RegistroImpressao.PendenteHaMais(chave, protocolo, UnRegistroImpressao::DIAS_GUARDADOS)) {
+  // A day on this run's clock, or since it was recorded for runs that end every night.
+  if (falhando >= DESISTENCIA_MS ||
+      RegistroImpressao.PendenteHaMais(chave, protocolo, UnRegistroImpressao::DIAS_PENDENTE)) {
     RegistroImpressao.MarcaDesistida(chave, protocolo);
-    Log.Registra("impressão do " + cte + " abandonada: o arquivo " + esperado +
-                 " não apareceu");
+    Log.Registra("impressão do " + cte + " abandonada após um dia pendente: " + motivo);
     return;
   }
-  if (ausente >= AVISO_AUSENTE_MS && RegistroImpressao.AvisaAusencia(chave, protocolo)) {
-    const std::string texto = "O arquivo de CTe \"" + esperado + "\" não foi encontrado.\r\n" +
-                              "Não pode imprimir o CTe.";
-    Log.Registra("impressão do " + cte + " aguardando o arquivo: " + esperado);
-    RegistraOcorrencia(UnOcorrencias::IMPRESSAO_PENDENTE, texto, esperado, chave, true);
+  if (!aviso.empty() && falhando >= AVISO_AUSENTE_MS &&
+      RegistroImpressao.AvisaAusencia(chave, protocolo)) {
+    Log.Registra("impressão do " + cte + " aguardando: " + motivo);
+    RegistraOcorrencia(UnOcorrencias::IMPRESSAO_PENDENTE, aviso, arquivo, chave, true);
   }
 }
 

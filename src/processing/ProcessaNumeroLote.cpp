@@ -7,6 +7,14 @@
 
 using UnFuncoesCTe::RetornaPastaCTe;
 
+namespace {
+
+// After a receipt was missed or failed, how long every pass looks for it.
+constexpr int64_t ESPERA_RECIBO_MS = 10LL * 60 * 1000;
+constexpr int64_t PROCURA_RECIBOS_MS = 60LL * 1000;
+
+}  // namespace
+
 void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                      const std::string& pasta) {
   PercorreArquivos(lista, pasta, "CTe*-num-lot.xml*", &iLotesErro,
@@ -34,30 +42,58 @@ void TMonitorCTe::ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lis
       MoveErro(lista, atual, &iLotesErro);
     }
   });
-  // Receipts that could not be taken with their lot file are tried on their own.
-  for (auto i = recibosPendentes_.begin(); i != recibosPendentes_.end();) {
-    const auto [caminho, pendente] = *i++;
-    if (caminho.rfind(lista.Directory, 0) != 0) continue;  // another company's
-    it_iID_CTe = pendente.first;
-    TentaRecibo(doc, lista, pasta, pendente.second);
+  ProcessaRecibosSoltos(doc, lista, pasta);
+}
+
+void TMonitorCTe::ProcessaRecibosSoltos(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                                        const std::string& pasta) {
+  // A receipt left in Retorno without its lot file (it came after the lot file, failed with
+  // it, or was left by a run that ended or by another workstation) is found by its name: the
+  // lot number, which its lot file recorded on the CT-e. Looked for at every pass while one is
+  // expected, else once a minute.
+  const int64_t agora = Monotonico();
+  TProcuraRecibos& procura = recibosSoltos_[pasta];
+  if (procura.iUltima != 0 && agora - procura.iUltima < PROCURA_RECIBOS_MS && agora >= procura.iAte)
+    return;
+  procura.iUltima = agora;
+  for (const std::string& nome : UnArquivos::ListaArquivos(lista.Directory, "*-rec.xml")) {
+    const std::string lote = nome.substr(0, nome.size() - 8);
+    if (lote.size() != 15 || !UnFuncoesCTe::EhNumeroDecimal(lote) ||
+        UnLeituraRespostas::RetornaNomeRecibo(lote) != nome)
+      continue;
+    try {
+      ExecutaPesquisa(UnComandosSql::MontaPesquisaCTeDoLote(
+          UnLeituraRespostas::ConverteNumeroLote(lote), it_sCNPJEmpresa));
+    } catch (const UnFuncoesCTe::EValorInvalido&) {
+      continue;  // beyond any lot number the ERP records: not one of its receipts
+    }
+    it_iID_CTe = static_cast<int32_t>(qryPesquisa->FieldAsInteger("id_cte"));
+    // No CT-e has its lot yet: the lot file comes first and records it.
+    if (it_iID_CTe != 0) TentaRecibo(doc, lista, pasta, lote);
   }
 }
 
-void TMonitorCTe::TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
+bool TMonitorCTe::TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                               const std::string& pasta, const std::string& lote) {
   const std::string caminho = RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa) +
                               UnLeituraRespostas::RetornaNomeRecibo(lote);
+  const auto esperaOutro = [&] {
+    recibosSoltos_[pasta].iAte = Monotonico() + ESPERA_RECIBO_MS;
+    return false;
+  };
+  // Recorded already, its move failed: only the move is tried again.
+  if (const auto codigo = Esperas.Movimento(caminho, UnArquivos::DataUltimaGravacao(caminho))) {
+    TentaMovimento(lista, caminho, *codigo);
+    return true;
+  }
   try {
-    ProcessaRecibo(doc, lista, pasta, lote);
-    recibosPendentes_.erase(caminho);
+    if (!ProcessaRecibo(doc, lista, pasta, lote)) return esperaOutro();
     EncerraEspera(caminho, "gravado");
+    return true;
   } catch (const std::exception& erro) {
     // The receipt waits (and is set aside) by itself; the lot file goes on to its own end.
     TrataFalhaArquivo(lista, caminho, erro, nullptr);
-    if (UnArquivos::ExisteArquivo(caminho))
-      recibosPendentes_[caminho] = {it_iID_CTe, lote};
-    else
-      recibosPendentes_.erase(caminho);
+    return esperaOutro();
   }
 }
 
@@ -65,14 +101,15 @@ void TMonitorCTe::GravaNumeroLote(int32_t id, int32_t lote) {
   ExecutaAlteracao(UnComandosSql::MontaGravaNumeroLote(id, lote));
 }
 
-void TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
+bool TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                                  const std::string& /*pasta*/, const std::string& lote) {
   it_sNomeArquivo = UnLeituraRespostas::RetornaNomeRecibo(lote);
   const std::string caminho = RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa) + it_sNomeArquivo;
-  if (!UnFuncoesCTe::EhArquivoCTe(caminho)) return;
+  // Not written yet, or not yet whole enough to say what it is: looked for again.
+  if (!UnFuncoesCTe::EhArquivoCTe(caminho)) return false;
   const std::string pastaOK = RetornaPastaCTe(12, it_sPastaRaizCTe, it_sCNPJEmpresa);
   if (!UnArquivos::ExistePasta(pastaOK)) UnArquivos::CriaPasta(pastaOK);
-  if (!UnArquivos::ExisteArquivo(caminho)) return;
+  if (!UnArquivos::ExisteArquivo(caminho)) return false;
   doc.Carrega(caminho);
   const UnLeituraRespostas::ReciboLido recibo = UnLeituraRespostas::LeRecibo(doc);
   // A lot refused at reception comes without infRec: its status alone is recorded.
@@ -88,4 +125,5 @@ void TMonitorCTe::ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
     MoveErro(lista, caminho, nullptr);
     RegistraRecusa(recibo.sStatus, UnLeituraRespostas::LeMotivo(doc), OndeEsta(caminho, 5), "");
   }
+  return true;
 }

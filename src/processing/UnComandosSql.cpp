@@ -21,6 +21,14 @@ std::string MontaGravaNumeroLote(int32_t id, int32_t lote) {
          " where id_cte = " + std::to_string(id);
 }
 
+std::string MontaPesquisaCTeDoLote(int32_t lote, const std::string& cnpj) {
+  return " select first 1 mcr.id_cte from MOV_CTE_RET mcr inner join mov_cte cte on "
+         "(cte.id_cte = mcr.id_cte) inner join cad_pessoa emp on (emp.id_pessoa = "
+         "cte.id_empresa_cte) where mcr.NO_LOTE_CTE = " +
+         std::to_string(lote) + " and emp.no_cnpj_cpf = " + TextoSql(cnpj) +
+         " order by mcr.id_cte desc";
+}
+
 std::string MontaGravaRecibo(const UnLeituraRespostas::ReciboLido& recibo, int32_t id) {
   return " update MOV_CTE_RET set cd_st_recebto_cte = " + Numero(recibo.sStatus) + "," +
          " no_recibo_cte = " + NumeroOuNull(recibo.sRecibo) + "," +

@@ -14,6 +14,8 @@ namespace UnComandosSql {
 // CT-e of a lot-number file, by document number and numeric code.
 std::string MontaPesquisaLote(const std::string& documento, const std::string& codigoNumerico);
 std::string MontaGravaNumeroLote(int32_t id, int32_t lote);
+// The latest CT-e of the company (its CNPJ as stored) whose lot number was recorded as `lote`.
+std::string MontaPesquisaCTeDoLote(int32_t lote, const std::string& cnpj);
 // The receipt of a received lot, and the status alone of a lot refused at reception.
 std::string MontaGravaRecibo(const UnLeituraRespostas::ReciboLido& recibo, int32_t id);
 std::string MontaGravaStatusRecibo(const std::string& status, int32_t id);

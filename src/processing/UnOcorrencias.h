@@ -29,6 +29,8 @@ inline constexpr const char* TRANSMISSOR_PARADO = "transmissor sem enviar";
 inline constexpr const char* TRANSMISSOR_NORMAL = "transmissor enviando de novo";
 inline constexpr const char* ATUALIZADOR_RECUSADO = "atualizador recusado";
 inline constexpr const char* EMPRESA_SEM_TRAVA = "empresa sem trava";
+inline constexpr const char* DADOS_INACESSIVEIS = "pasta Dados inacessível";
+inline constexpr const char* DADOS_ACESSIVEIS = "pasta Dados acessível";
 // What the transmitter's archive and the situation requests brought.
 inline constexpr const char* AUTORIZACAO_RECUPERADA = "autorização recuperada";
 inline constexpr const char* CANCELAMENTO_RECUPERADO = "cancelamento recuperado";

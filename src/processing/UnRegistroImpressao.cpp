@@ -44,21 +44,33 @@ bool TRegistroImpressao::Carrega(const std::string& pastaEmpresa) {
     if (entrada.cEstado != PENDENTE && entrada.iMarcadaEm < esquecerAntes) continue;
     entradas_[{campos[1], campos[2]}] = entrada;
   }
+  for (const auto& [chave, entrada] : porGravar_) entradas_[chave] = entrada;
+  if (!porGravar_.empty() && Grava()) porGravar_.clear();
   return true;
 }
 
 bool TRegistroImpressao::Conhecida(const std::string& chave, const std::string& protocolo) const {
-  return entradas_.count({chave, protocolo}) > 0;
+  return entradas_.count({chave, protocolo}) > 0 || porGravar_.count({chave, protocolo}) > 0;
 }
 
 bool TRegistroImpressao::Marca(const Chave& chave, char estado, int32_t id) {
-  if (!bLegivel_) return false;
-  Entrada& entrada = entradas_[chave];
+  const auto existente = entradas_.find(chave);
+  Entrada entrada = existente == entradas_.end() ? Entrada{} : existente->second;
   entrada.cEstado = estado;
   if (id) entrada.iID_CTe = id;
   entrada.iMarcadaEm = Relogio();
   if (estado != PENDENTE) ausencias_.erase(chave);
-  return Grava();
+  if (bLegivel_) {
+    entradas_[chave] = entrada;
+    if (Grava()) {
+      porGravar_.erase(chave);
+      return true;
+    }
+  }
+  // What happened stays known to this run; only a pending mark may be lost, since its answer
+  // then stays in Retorno to bring it again.
+  if (estado != PENDENTE) porGravar_[chave] = entrada;
+  return false;
 }
 
 bool TRegistroImpressao::MarcaPendente(const std::string& chave, const std::string& protocolo,
@@ -77,7 +89,8 @@ bool TRegistroImpressao::MarcaDesistida(const std::string& chave, const std::str
 std::vector<AutorizacaoPendente> TRegistroImpressao::Pendentes() const {
   std::vector<AutorizacaoPendente> pendentes;
   for (const auto& [chave, entrada] : entradas_)
-    if (entrada.cEstado == PENDENTE) pendentes.push_back({chave.first, chave.second, entrada.iID_CTe});
+    if (entrada.cEstado == PENDENTE && !porGravar_.count(chave))
+      pendentes.push_back({chave.first, chave.second, entrada.iID_CTe});
   return pendentes;
 }
 
@@ -88,7 +101,7 @@ bool TRegistroImpressao::PendenteHaMais(const std::string& chave, const std::str
          Relogio() - i->second.iMarcadaEm > dias * MS_POR_DIA;
 }
 
-int64_t TRegistroImpressao::AusenteDesde(const std::string& chave, const std::string& protocolo,
+int64_t TRegistroImpressao::FalhaDesde(const std::string& chave, const std::string& protocolo,
                                          int64_t agora) {
   return ausencias_.try_emplace({chave, protocolo}, Ausencia{agora, false}).first->second.iDesde;
 }

@@ -21,6 +21,9 @@ namespace UnRegistroImpressao {
 
 // Printed authorisations are forgotten after these days; their answers are long gone by then.
 inline constexpr int DIAS_GUARDADOS = 7;
+// A print still pending after this is given up, whatever kept it: a DACTE is wanted the day its
+// truck leaves, and weeks of them must never come out at once.
+inline constexpr int DIAS_PENDENTE = 1;
 inline constexpr const char* NOME_ARQUIVO = "MonitorCTe-impressao.txt";
 
 struct AutorizacaoPendente {
@@ -34,7 +37,8 @@ class TRegistroImpressao {
   // Reads the record of the company folder (ending with the separator): false when it exists
   // but cannot be read, and then nothing may be marked until a later reading succeeds.
   bool Carrega(const std::string& pastaEmpresa);
-  // Pending, printed or given up.
+  // Pending, printed or given up. A print that started is known as printed from then on, also
+  // while the record cannot take it: the change is kept and written at a later reading.
   bool Conhecida(const std::string& chave, const std::string& protocolo) const;
   // Each returns whether the record now on disk holds the change.
   bool MarcaPendente(const std::string& chave, const std::string& protocolo, int32_t id);
@@ -44,9 +48,10 @@ class TRegistroImpressao {
   // Whether the pending entry was marked more than `dias` days ago (time of day).
   bool PendenteHaMais(const std::string& chave, const std::string& protocolo, int dias) const;
 
-  // The document of a pending authorisation is missing at `agora` (monotonic ms): since when
-  // this run has missed it. Forgotten once the entry is marked otherwise.
-  int64_t AusenteDesde(const std::string& chave, const std::string& protocolo, int64_t agora);
+  // A pending authorisation could not be printed at `agora` (monotonic ms: its document
+  // missing, the program not starting): since when this run has failed it. Forgotten once the
+  // entry is marked otherwise.
+  int64_t FalhaDesde(const std::string& chave, const std::string& protocolo, int64_t agora);
   // True the first time only, for the notice that the document is still missing.
   bool AvisaAusencia(const std::string& chave, const std::string& protocolo);
 
@@ -70,6 +75,7 @@ class TRegistroImpressao {
   std::string arquivo_;
   bool bLegivel_ = true;
   std::map<Chave, Entrada> entradas_;
+  std::map<Chave, Entrada> porGravar_;   // printed or given up, not yet on disk
   std::map<Chave, Ausencia> ausencias_;  // this run's, never written
 };
 

@@ -28,6 +28,7 @@ class MarcaPasso {
 };
 
 constexpr int TENTATIVAS_LISTA_PROCESSOS = 3;
+constexpr int64_t DADOS_INACESSIVEIS_MS = 10LL * 60 * 1000;
 
 std::string NomeDoProcesso(const std::string& entrada) {
   const size_t separador = entrada.find_last_of("\\/:");
@@ -81,8 +82,18 @@ void TMonitorCTe::Timer1Timer() {
 }
 
 void TMonitorCTe::ReiniciaSePendente() {
+  // Run from the tick or the end of a pass: nobody is at the button now, so a failure is shown
+  // as the stopped cycle, never in a box.
   if (bPassoEmExecucao || !std::exchange(bReinicioPendente_, false)) return;
-  BitBtn3Click();
+  Reinicia(false);
+}
+
+void TMonitorCTe::Reinicia(bool bExibeErro) {
+  TrataEvento([this, bExibeErro] {
+    ZeraContadores();
+    MostraContadores();
+    ExecutaPasso([this] { ProcessaEmpresas(); }, bExibeErro);
+  });
 }
 
 void TMonitorCTe::ExecutaPasso(const std::function<void()>& passo, bool bExibeErro) {
@@ -274,27 +285,47 @@ std::optional<bool> TMonitorCTe::ProcessoEmExecucao(const std::string& nome) {
 }
 
 bool TMonitorCTe::ConexaoPermitida() {
-  const std::string pasta = RetornaPastaDados();
-  const std::string arquivo = pasta + "Conectado.txt";
+  const PastaDados dados = LocalizaPastaDados();
+  if (!dados.sAviso.empty()) {
+    DadosInacessiveis(dados.sAviso, dados.sMotivo);
+    return true;
+  }
+  const std::string arquivo = dados.sPasta + "Conectado.txt";
   std::optional<std::string> conteudo;
-  if (UnArquivos::ExistePasta(pasta) && UnArquivos::ExisteArquivo(arquivo)) {
+  if (UnArquivos::ExistePasta(dados.sPasta) && UnArquivos::ExisteArquivo(arquivo)) {
     conteudo = UnArquivos::LeArquivo(arquivo, 4096);
+    // A sharing violation while the ERP writes the flag must not end the monitor either.
     if (!conteudo) {
-      // A sharing violation while the ERP writes the flag must not end the monitor, and a
-      // flag that stays unreadable is told once, not at every tick.
-      if (episodioConectado_.Ocorre()) {
-        Log.Registra("Conectado.txt ilegível");
-        tela.MostraAlerta("Não foi possível acessar a pasta Dados no Servidor.");
-      }
+      DadosInacessiveis("Não foi possível acessar a pasta Dados no Servidor.",
+                        "Conectado.txt ilegível");
       return true;
     }
   }
-  if (const int iVerificacoes = episodioConectado_.Termina())
-    Log.Registra("Conectado.txt legível de novo após " + std::to_string(iVerificacoes) +
+  if (const int iVerificacoes = episodioDados_.Termina()) {
+    Log.Registra("pasta Dados acessível de novo após " + std::to_string(iVerificacoes) +
                  " verificações");
+    RegistraOcorrencia(UnOcorrencias::DADOS_ACESSIVEIS, "pasta Dados acessível de novo", "", "",
+                       false);
+  }
   if (!conteudo) return true;
   const std::string linha = conteudo->substr(0, conteudo->find_first_of("\r\n"));
   return linha != "DESCONECTAR";
+}
+
+void TMonitorCTe::DadosInacessiveis(const std::string& aviso, const std::string& motivo) {
+  // The share gone for a moment (a switch restarting, a VPN reconnecting) is a state the
+  // passes go on through, told once; only ten minutes of it end the monitor, with its notice
+  // given once the window is gone.
+  if (episodioDados_.Ocorre()) {
+    iDadosInacessiveisDesde_ = Monotonico();
+    Log.Registra(motivo + "; o monitor segue e termina se durar " +
+                 std::to_string(DADOS_INACESSIVEIS_MS / 60000) + " minutos");
+    RegistraOcorrencia(UnOcorrencias::DADOS_INACESSIVEIS, aviso, "", "", true);
+    return;
+  }
+  if (Monotonico() - iDadosInacessiveisDesde_ >= DADOS_INACESSIVEIS_MS)
+    Finaliza(1, motivo + " há " + std::to_string(DADOS_INACESSIVEIS_MS / 60000) + " minutos",
+             aviso);
 }
 
 void TMonitorCTe::BitBtn2Click() {
@@ -307,11 +338,7 @@ void TMonitorCTe::BitBtn3Click() {
     bReinicioPendente_ = true;
     return;
   }
-  TrataEvento([this] {
-    ZeraContadores();
-    MostraContadores();
-    ExecutaPasso([this] { ProcessaEmpresas(); }, true);
-  });
+  Reinicia(true);
   ReiniciaSePendente();
 }
 

@@ -103,7 +103,17 @@ class TMonitorCTe {
   std::string RetornaNomeBanco();
   void ConectaBancoDados(const std::string& nome);
   void DesconectaBancoDados();
+  // The ERP's data folder from its initialisation files: at start-up a wrong installation
+  // ends the monitor with its notice.
   std::string RetornaPastaDados();
+  // The same without ending: an empty folder with the notice and the log's reason when the
+  // installation does not say or cannot be reached now.
+  struct PastaDados {
+    std::string sPasta;
+    std::string sAviso;
+    std::string sMotivo;
+  };
+  PastaDados LocalizaPastaDados();
   // The connection object; an error when the client library could not be loaded.
   UnFirebird::TIBDatabase& BancoDados();
   // Ends the pass's transaction with a hard commit, so the database's snapshot moves on.
@@ -113,11 +123,16 @@ class TMonitorCTe {
   void MostraArquivoErro(const std::string& caminho);
   void ProcessaNumeroLote(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void GravaNumeroLote(int32_t id, int32_t lote);
-  // The receipt of a lot, as a file of its own: one that fails waits without holding its lot.
-  void TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
+  // The receipt of a lot, as a file of its own: one that fails or is not there yet waits
+  // without holding its lot (false), and is looked for by its name at later passes.
+  bool TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
                    const std::string& lote);
-  void ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
+  // False when the receipt is not there, or not yet readable as an answer.
+  bool ProcessaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta,
                       const std::string& lote);
+  // The receipts of Retorno without their lot file, each with the CT-e of its lot number.
+  void ProcessaRecibosSoltos(UnXml::XmlDocumento& doc, TFileListBox& lista,
+                             const std::string& pasta);
   void ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   void ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
@@ -129,12 +144,14 @@ class TMonitorCTe {
   void ProcessaErroEvento(UnXml::XmlDocumento& doc, TFileListBox& lista, const std::string& pasta);
   // Prints an authorisation marked pending in the record, which marks it printed.
   void ImprimeCTe(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
+  void ImprimeDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao);
   // Loads the current company's record and prints what an earlier run left pending.
   void ImprimePendentes();
-  // The document of a pending authorisation is not there (yet): told after a while, given up
-  // after a day.
-  void AguardaDocumento(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
-                        const std::string& esperado);
+  // A pending authorisation not printed now (`motivo`, for the log): given up after a day;
+  // `aviso`, when given, is told once after ten minutes, about `arquivo`.
+  void FalhaImpressao(const UnRegistroImpressao::AutorizacaoPendente& autorizacao,
+                      const std::string& motivo, const std::string& aviso,
+                      const std::string& arquivo);
 
   // ---- The transmitter's archive and the CT-e in doubt (the current company)
   // Every few minutes: what the authorised documents and registered cancellations hold that
@@ -291,10 +308,20 @@ class TMonitorCTe {
   std::optional<std::string> sUltimoSelecionado_;
   size_t iUltimoSelecionado_ = 0;
   std::map<std::string, int64_t> esquecimentos_;  // per Retorno folder, its last forgetting
-  // Receipts that failed while their lot file was recorded: path -> id_cte and lot number.
-  std::map<std::string, std::pair<int32_t, std::string>> recibosPendentes_;
+  // Per Retorno folder: when its loose receipts were last looked for, and until when they are
+  // looked for at every pass (one was missed or failed).
+  struct TProcuraRecibos {
+    int64_t iUltima = 0;
+    int64_t iAte = 0;
+  };
+  std::map<std::string, TProcuraRecibos> recibosSoltos_;
   TEpisodio episodioListaProcessos_;        // the process list cannot be read
-  TEpisodio episodioConectado_;             // "Conectado.txt" cannot be read
+  // The data folder, its initialisation file or "Conectado.txt" cannot be reached (the share
+  // gone for a moment): a state told once, that ends the monitor only after ten minutes.
+  TEpisodio episodioDados_;
+  int64_t iDadosInacessiveisDesde_ = 0;
+  void DadosInacessiveis(const std::string& aviso, const std::string& motivo);
+  void Reinicia(bool bExibeErro);
   TEpisodio episodioImpressao_;             // the printing program does not start
   std::map<std::string, TEpisodio> episodiosTrava_;  // by company: its lock cannot be taken
   UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/UnLocalidade.h"
+#include "processing/UnFuncoesCTe.h"
 #include "suporte/InstalacaoTeste.h"
 #include "suporte/ProcessoTeste.h"
 #include "suporte/RespostasTeste.h"
@@ -299,6 +301,75 @@ TEST(MonitorConsole, SemNotificacoesARespostaEsperaOTick) {
   EXPECT_TRUE(fs::exists(resposta));
   ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 1 ", 20)) << p->Saida() << p->Erros();
   EXPECT_FALSE(fs::exists(resposta));
+  p->Sinal(SIGINT);
+  ASSERT_EQ(p->Espera(10), 0);
+  EXPECT_EQ(c.Coluna("CD_ST_CTE", id), "100");
+}
+
+TEST(MonitorConsole, ArquivoDoTransmissorSupreARespostaQueNaoVeioEOEnvioEmDuvidaEPerguntado) {
+  namespace R = RespostasTeste;
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  const std::string arquivada = "35120611111111000111570010000001231000001230";
+  const std::string emDuvida = "35120611111111000111570010000004561000004560";
+  const int32_t idArquivada = c.inst.banco->AdicionaCTe(c.iEmpresa, arquivada);
+  const int32_t idEmDuvida = c.inst.banco->AdicionaCTe(c.iEmpresa, emDuvida);
+  // Authorised long ago, its answer deleted by the transmitter's clean-up: recorded, not
+  // printed. The other's send timed out: its document lies in Erro beside the error.
+  R::Autorizado documento;
+  documento.chave = arquivada;
+  documento.prot.chCTe = arquivada;
+  documento.cnpj = CNPJ;
+  const UnLocalidade::DataHora hoje = UnLocalidade::Agora();
+  const std::string arquivo = c.inst.Autorizados(CNPJ) + UnFuncoesCTe::AnoMes(hoje.iAno, hoje.iMes) +
+                              "/CTe" + arquivada + "-procCTe.xml";
+  EscreveArquivo(arquivo, R::DocumentoAutorizado(documento));
+  fs::last_write_time(arquivo, fs::file_time_type::clock::now() - std::chrono::minutes(10));
+  EscreveArquivo(c.inst.Erro(CNPJ) + "CTe" + emDuvida + "-cte.xml",
+                 "<CTe xmlns=\"http://www.portalfiscal.inf.br/cte\"><infCte><ide><tpAmb>1</tpAmb>"
+                 "</ide></infCte></CTe>");
+  R::EscreveResposta(c.inst.Retorno(CNPJ) + "CTe" + emDuvida + "-pro-rec.err", "Tempo esgotado");
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida("CT-e em dúvida: 1", 20)) << p->Saida() << p->Erros();
+  EXPECT_NE(p->Saida().find("autorização recuperada"), std::string::npos) << p->Saida();
+  const std::string pedido =
+      c.inst.sRaizCTe + CNPJ + "/Envio/CTe" + emDuvida + "-ped-sit.xml";
+  ASSERT_TRUE(fs::exists(pedido));
+  EXPECT_NE(LeTexto(pedido).find("<tpAmb>1</tpAmb><xServ>CONSULTAR</xServ><chCTe>" + emDuvida),
+            std::string::npos);
+
+  // The transmitter takes the request and answers it.
+  fs::remove(pedido);
+  R::InfProt prot;
+  prot.chCTe = emDuvida;
+  R::EscreveResposta(c.inst.Retorno(CNPJ) + "CTe" + emDuvida + "-sit.xml", R::Situacao("100", prot));
+  ASSERT_TRUE(p->EsperaSaida("CT-e em dúvida: 0", 20)) << p->Saida();
+  EXPECT_FALSE(fs::exists(pedido));
+  p->Sinal(SIGINT);
+  ASSERT_EQ(p->Espera(10), 0);
+  EXPECT_EQ(c.Coluna("CD_ST_CTE", idArquivada), "100");
+  EXPECT_EQ(c.Coluna("NO_PROTOCOLO_CTE", idEmDuvida), "135120000012345");
+}
+
+TEST(MonitorConsole, PastaDadosFora7SegundosNaoEncerraEARespostaSeguinteEGravada) {
+  namespace R = RespostasTeste;
+  InstalacaoConsole c;
+  ErpSubstituto erp(c.erp.Caminho(), "quelvixEmpresa.exe");
+  const int32_t id = c.inst.banco->AdicionaCTe(c.iEmpresa, R::CHAVE_1);
+  auto p = c.Inicia();
+  ASSERT_TRUE(p->EsperaSaida(LINHA_CONTADORES, 20, 3)) << p->Saida() << p->Erros();
+  // The share gone for a moment: the ERP's initialisation file with it.
+  const std::string dados = c.inst.sPastaDados.substr(0, c.inst.sPastaDados.size() - 1);
+  fs::rename(dados, dados + "-fora");
+  std::this_thread::sleep_for(std::chrono::seconds(7));
+  fs::rename(dados + "-fora", dados);
+  R::EscreveResposta(c.inst.Retorno(CNPJ) + R::NomeSituacao(R::CHAVE_1),
+                     R::Situacao("100", R::InfProt{}));
+  ASSERT_TRUE(p->EsperaSaida("CT-e Autorizados = 1 ", 20)) << p->Saida() << p->Erros();
+  EXPECT_TRUE(p->EmExecucao());
+  EXPECT_EQ(Ocorrencias(p->Saida(), "| pasta Dados inacessível |"), 1) << p->Saida();
+  ASSERT_TRUE(p->EsperaSaida("| pasta Dados acessível |", 10)) << p->Saida();
+  EXPECT_EQ(p->Erros().find("Não foi encontrado"), std::string::npos) << p->Erros();
   p->Sinal(SIGINT);
   ASSERT_EQ(p->Espera(10), 0);
   EXPECT_EQ(c.Coluna("CD_ST_CTE", id), "100");

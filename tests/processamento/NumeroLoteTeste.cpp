@@ -99,10 +99,31 @@ TEST_F(NumeroLote, SemReciboAindaGravaSoOLote) {
   EXPECT_TRUE(ExisteArquivo(OK(LOTE_1)));
   EXPECT_EQ(m->iLotesProcessados, 1);
   EXPECT_EQ(m->iConfirmacaoErro + m->iConfirmacaoRecebida, 0);
-  // A receipt arriving later is taken up by no one.
+  // A receipt arriving later is found by its lot number, recorded on the CT-e.
   Resposta(RECIBO_123, R::Recibo("103", R::InfRec{}));
   Passo();
-  EXPECT_TRUE(ExisteArquivo(Retorno(RECIBO_123)));
+  EXPECT_EQ(Coluna("cd_st_recebto_cte", id), "103");
+  EXPECT_TRUE(ExisteArquivo(OK(RECIBO_123)));
+  EXPECT_EQ(m->iConfirmacaoRecebida, 1);
+}
+
+// A receipt the database refuses waits in Retorno, its lot file long gone to OK; a later run
+// (or another workstation) finds it there and records it once the refusal is mended.
+TEST_F(NumeroLote, ReciboRecusadoEncontradoPelaExecucaoSeguinte) {
+  const int32_t id = AdicionaCTe(R::CHAVE_1);
+  inst.banco->Executa(
+      "alter table MOV_CTE_RET add constraint CK_SEM_RECIBO check (no_recibo_cte is null)");
+  Resposta(LOTE_1, R::NumeroLote("123"));
+  Resposta(RECIBO_123, R::Recibo("103", R::InfRec{}));
+  PassoDeixaEsperando("CK_SEM_RECIBO");
+  EXPECT_TRUE(ExisteArquivo(OK(LOTE_1)));
+  m.reset();
+  inst.banco->Executa("alter table MOV_CTE_RET drop constraint CK_SEM_RECIBO");
+  CriaMonitor();
+  Passo();
+  EXPECT_EQ(Coluna("cd_st_recebto_cte", id), "103");
+  EXPECT_TRUE(ExisteArquivo(OK(RECIBO_123)));
+  EXPECT_FALSE(ExisteArquivo(Retorno(RECIBO_123)));
 }
 
 TEST_F(NumeroLote, CTeDesconhecidoLevaOsDoisArquivosParaErro) {

@@ -278,11 +278,21 @@ TEST_F(Protocolo, ImpressaoQueNaoComecaERegistroSemGravacaoNaoMarcamNada) {
     iAvisos += o.sDetalhe.find("Não foi possível iniciar o programa de impressão") == 0;
   EXPECT_EQ(iAvisos, 1u);
   EXPECT_EQ(m->RegistroImpressao.Pendentes().size(), 1u);
+  // Once the printing program starts, the record cannot be written for a while (a folder
+  // under its temporary name): printed once all the same, and written later.
+  const std::string temporario = inst.sRaizCTe + CNPJ + "/MonitorCTe-impressao.txt.tmp";
   bImpressora = true;  // installed
-  Passo();
-  Passo();
+  m->Executa = [&](const UnProcessos::PedidoExecucao& pedido) {
+    execucoes.push_back(pedido);
+    if (pedido.sArquivo == UNIDANFE) std::filesystem::create_directories(temporario);
+    return true;
+  };
+  for (int passo = 0; passo < 3; ++passo) Passo();
   ASSERT_EQ(Impressoes().size(), 1u);
   EXPECT_EQ(Impressoes()[0].sParametros, Parametros(autorizado));
+  std::filesystem::remove(temporario);
+  Passo();
+  EXPECT_EQ(LeTexto(inst.sRaizCTe + CNPJ + "/MonitorCTe-impressao.txt").substr(0, 2), "I|");
 
   // A folder in the record's place: it can be neither read nor written.
   const std::string registro = inst.sRaizCTe + CNPJ + "/MonitorCTe-impressao.txt";
@@ -303,6 +313,30 @@ TEST_F(Protocolo, ImpressaoQueNaoComecaERegistroSemGravacaoNaoMarcamNada) {
   EXPECT_EQ(m->iCTeAutorizada, 2);
   EXPECT_EQ(Impressoes().size(), 2u);
   EXPECT_EQ(tela.iEsperando, 0u);
+}
+
+// A print pending for a day is given up whatever keeps it: the day the printing program is
+// installed, weeks of DACTEs do not come out at once.
+TEST_F(Protocolo, ProgramaDeImpressaoAusenteUmDiaDesisteENadaSaiQuandoInstalado) {
+  int64_t agora = 5000000;
+  m->Monotonico = [&] { return agora; };
+  AdicionaCTe(R::CHAVE_1);
+  EscreveArquivo(ArquivoAutorizado(MesAtual(), R::CHAVE_1), "<cteProc/>");
+  bool bInstalado = false;
+  m->Executa = [&](const UnProcessos::PedidoExecucao& pedido) {
+    if (pedido.sArquivo == UNIDANFE && !bInstalado) return false;
+    execucoes.push_back(pedido);
+    return true;
+  };
+  Resposta(PRO_1, R::ResultadoLote("100", InfProtDe(R::CHAVE_1)));
+  Passo();
+  agora += 25LL * 60 * 60 * 1000;
+  Passo();
+  bInstalado = true;
+  Passo();
+  Passo();
+  EXPECT_TRUE(Impressoes().empty());
+  EXPECT_TRUE(m->RegistroImpressao.Pendentes().empty());
 }
 
 TEST_F(Protocolo, ArquivoQueNaoSaiDeRetornoEGravadoContadoEImpressoUmaVez) {
