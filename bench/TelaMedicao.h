@@ -24,7 +24,6 @@ class TelaMedicao : public UnTela::Tela {
   void MostraSituacaoArquivo(const std::string&) override {}
   void MostraEspera(size_t, int64_t, const std::string&) override {}
   void MostraDuvidas(size_t) override {}
-  void MostraAlerta(const std::string&) override {}
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia&, bool) override {}
 
   long iContadores = 0, iPerguntas = 0, iNotificacoes = 0, iCiclosParados = 0;

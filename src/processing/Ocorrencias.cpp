@@ -1,6 +1,9 @@
 // What happened, for a person: one log line a function writes and one reads back, and the
 // shell's list and balloons.
+#include <algorithm>
+
 #include "platform/UnArquivos.h"
+#include "platform/UnMascara.h"
 #include "platform/UnLocalidade.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnOcorrencias.h"
@@ -53,6 +56,25 @@ void TMonitorCTe::RegistraRecusa(const std::string& status, const std::string& m
                      status + (motivo.empty() ? "" : " - " + motivo), arquivo, chave, true);
 }
 
+void TMonitorCTe::MostraArquivoDaOcorrencia(const std::string& arquivo) {
+  const std::string caminho = UnMascara::MaiusculasAscii(arquivo);
+  const std::string subida = std::string(1, UnArquivos::SEPARADOR) + "..";
+  const bool bDentro =
+      !it_sPastaRaizCTe.empty() && caminho.find(subida) == std::string::npos &&
+      std::none_of(caminho.begin(), caminho.end(),
+                   [](char c) { return static_cast<unsigned char>(c) < ' ' || c == '"'; }) &&
+      std::any_of(sEmpresas.begin(), sEmpresas.end(), [&](const TEmpresaObservada& e) {
+        return caminho.rfind(UnMascara::MaiusculasAscii(it_sPastaRaizCTe + e.sCNPJ +
+                                                         UnArquivos::SEPARADOR),
+                             0) == 0;
+      });
+  if (!bDentro) {
+    Log.Registra("arquivo fora das pastas das empresas não mostrado: " + NumaLinha(arquivo));
+    return;
+  }
+  Executa({"", UnProcessos::EXPLORADOR, arquivo, "", false});
+}
+
 void TMonitorCTe::MostraOcorrenciasDoDia() {
   const auto texto = UnArquivos::LeArquivo(Log.ArquivoDoDia(UnLocalidade::HoraLocal(Hora())),
                                            TAMANHO_MAXIMO_LOG);
@@ -63,12 +85,22 @@ void TMonitorCTe::MostraOcorrenciasDoDia() {
 
 void TMonitorCTe::VerificaTransmissor() {
   using UnFuncoesCTe::RetornaPastaCTe;
-  const int64_t agora = Hora();
+  const int64_t agora = Monotonico();
   const std::string envio = RetornaPastaCTe(1, it_sPastaRaizCTe, it_sCNPJEmpresa);
+  const std::string processamento = RetornaPastaCTe(11, it_sPastaRaizCTe, it_sCNPJEmpresa);
+  const std::string estado = RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) +
+                             "MonitorCTe-transmissor.txt";
+  const auto Dito = [&] { return UnArquivos::LeArquivo(estado, 64).value_or("enviando"); };
+  if (!vigiaTransmissor_.Conhece(it_sCNPJEmpresa))
+    vigiaTransmissor_.Adota(it_sCNPJEmpresa, Dito() == "parado", agora);
   const auto mudanca = vigiaTransmissor_.Avalia(
-      it_sCNPJEmpresa, UnFilaTransmissor::LeFila(envio, agora),
-      UnFilaTransmissor::LeFila(RetornaPastaCTe(11, it_sPastaRaizCTe, it_sCNPJEmpresa), agora));
+      it_sCNPJEmpresa, filasObservadas_[envio].Le(envio, agora),
+      filasObservadas_[processamento].Le(processamento, agora), agora);
   if (!mudanca) return;
+  const std::string texto = mudanca->bParado ? "parado" : "enviando";
+  const bool bDito = Dito() == texto;
+  UnArquivos::GravaPorTemporario(estado + ".tmp", estado, texto, true);
+  if (bDito) return;  // told by another workstation already
   RegistraOcorrencia(mudanca->bParado ? UnOcorrencias::TRANSMISSOR_PARADO
                                       : UnOcorrencias::TRANSMISSOR_NORMAL,
                      mudanca->sTexto, envio.substr(0, envio.size() - 1), "", mudanca->bParado);

@@ -46,7 +46,8 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
                            descricao + ", protocolo " + protocolo, OndeEsta(atual, 12),
                            chave, false);
       } else {
-        MoveErro(lista, atual, &iCTeErro);
+        // The CT-e itself is as it was: the refusal counts with the other event errors.
+        MoveErro(lista, atual, &iConsultasCTeErro);
         Recusado();
       }
     } else if (evento.sProtocolo.empty()) {

@@ -61,7 +61,7 @@ std::optional<Espera> TArquivosEmEspera::Remove(const std::string& caminho) {
 
 bool TArquivosEmEspera::RegistraMovimento(const std::string& caminho, int codigo,
                                           std::optional<int64_t> ultimaGravacao, int64_t agora) {
-  return movimentos_.try_emplace(caminho, Movimento_{codigo, ultimaGravacao, agora}).second;
+  return movimentos_.try_emplace(caminho, Movimento_{codigo, ultimaGravacao, agora, false}).second;
 }
 
 std::optional<int> TArquivosEmEspera::Movimento(const std::string& caminho,
@@ -73,6 +73,14 @@ std::optional<int> TArquivosEmEspera::Movimento(const std::string& caminho,
     return std::nullopt;
   }
   return i->second.iCodigo;
+}
+
+bool TArquivosEmEspera::MovimentoLongo(const std::string& caminho, int64_t agora) {
+  const auto i = movimentos_.find(caminho);
+  if (i == movimentos_.end() || i->second.bLongoAvisado ||
+      agora - i->second.iDesde < ESPERA_LONGA_MS)
+    return false;
+  return i->second.bLongoAvisado = true;
 }
 
 size_t TArquivosEmEspera::Quantidade() const {

@@ -46,6 +46,8 @@ class TArquivosEmEspera {
   // A reading that fails while the file has been unchanged for less than this is taken for a
   // file still being written. One that is not well-formed for `iEsperaSepararMs` is set aside.
   static constexpr int64_t ESPERA_INCOMPLETO_MS = 3000;
+  // Longer than any answer takes: somebody should look, once per wait.
+  static constexpr int64_t ESPERA_LONGA_MS = 10LL * 60 * 1000;
 
   explicit TArquivosEmEspera(int64_t iEsperaSepararMs)
       : iEsperaSepararMs_(iEsperaSepararMs) {}
@@ -73,6 +75,8 @@ class TArquivosEmEspera {
   // The move still to be made; a file written again since is a new answer, to be read, and
   // what was kept of the old one is forgotten.
   std::optional<int> Movimento(const std::string& caminho, std::optional<int64_t> ultimaGravacao);
+  // Its move has failed for `ESPERA_LONGA_MS` at `agora`: true the first time, to be told.
+  bool MovimentoLongo(const std::string& caminho, int64_t agora);
   void RemoveMovimento(const std::string& caminho) { movimentos_.erase(caminho); }
 
   // Forgets what is kept about one folder's files that are no longer there (moved by another
@@ -100,6 +104,7 @@ class TArquivosEmEspera {
     int iCodigo = 0;
     std::optional<int64_t> iGravacao;
     int64_t iDesde = 0;
+    bool bLongoAvisado = false;
   };
   template <typename Mapa, typename Existe>
   static void Esquece(Mapa& mapa, const std::string& pasta, Existe existe) {

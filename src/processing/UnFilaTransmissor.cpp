@@ -1,26 +1,35 @@
 #include "processing/UnFilaTransmissor.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/UnArquivos.h"
 #include "processing/UnArquivosEmEspera.h"
 
 namespace UnFilaTransmissor {
 
-Fila LeFila(const std::string& pasta, int64_t agora) {
+Fila TObservacaoFila::Le(const std::string& pasta, int64_t agora) {
   Fila fila;
+  std::map<std::string, Visto> vistos;
   for (const std::string& nome : UnArquivos::ListaArquivos(pasta, "*")) {
     const auto gravacao = UnArquivos::DataUltimaGravacao(pasta + nome);
     if (!gravacao) continue;  // gone meanwhile: the transmitter took it
+    const auto antes = vistos_.find(nome);
+    const Visto visto = antes != vistos_.end() && antes->second.iGravacao == *gravacao
+                            ? antes->second
+                            : Visto{*gravacao, agora};
+    vistos.emplace(nome, visto);
     ++fila.iQuantidade;
-    fila.iIdadeMs = std::max(fila.iIdadeMs, agora - *gravacao);
+    fila.iIdadeMs = std::max(fila.iIdadeMs, agora - visto.iDesde);
   }
+  vistos_ = std::move(vistos);
   return fila;
 }
 
 std::optional<TVigiaTransmissor::Mudanca> TVigiaTransmissor::Avalia(const std::string& empresa,
                                                                      const Fila& envio,
-                                                                     const Fila& processamento) {
+                                                                     const Fila& processamento,
+                                                                     int64_t agora) {
   std::string motivo;
   if (envio.iQuantidade > 0 && envio.iIdadeMs > LIMITE_ENVIO_MS)
     motivo = UnArquivosEmEspera::TextoEspera(envio.iQuantidade, envio.iIdadeMs) + " em Envio";
@@ -29,9 +38,13 @@ std::optional<TVigiaTransmissor::Mudanca> TVigiaTransmissor::Avalia(const std::s
               UnArquivosEmEspera::TextoEspera(processamento.iQuantidade, processamento.iIdadeMs) +
               " em Enviado\\EmProcessamento";
   const bool bParado = !motivo.empty();
-  bool& estado = parados_[empresa];
-  if (bParado == estado) return std::nullopt;
-  estado = bParado;
+  Estado& estado = estados_[empresa];
+  if (bParado == estado.bParado) return std::nullopt;
+  const int64_t duracao = agora - estado.iDesde;
+  if (!bParado && ((envio.iQuantidade > 0 && envio.iIdadeMs >= duracao) ||
+                   (processamento.iQuantidade > 0 && processamento.iIdadeMs >= duracao)))
+    return std::nullopt;  // what was there when it stalled is still there, only seen anew
+  estado = {bParado, agora};
   if (bParado)
     return Mudanca{true, "O transmissor não está enviando os CT-e da empresa " + empresa + ": " +
                              motivo};

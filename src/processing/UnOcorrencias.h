@@ -29,6 +29,7 @@ inline constexpr const char* TRANSMISSOR_PARADO = "transmissor sem enviar";
 inline constexpr const char* TRANSMISSOR_NORMAL = "transmissor enviando de novo";
 inline constexpr const char* ATUALIZADOR_RECUSADO = "atualizador recusado";
 inline constexpr const char* EMPRESA_SEM_TRAVA = "empresa sem trava";
+inline constexpr const char* RECUSA_COMUM = "respostas recusadas";
 inline constexpr const char* DADOS_INACESSIVEIS = "pasta Dados inacessível";
 inline constexpr const char* DADOS_ACESSIVEIS = "pasta Dados acessível";
 // What the transmitter's archive and the situation requests brought.

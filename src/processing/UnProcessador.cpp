@@ -24,7 +24,6 @@ std::string NomeDoCaminho(const std::string& caminho) {
   return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
 }
 
-constexpr int64_t ESPERA_LONGA_MS = 10LL * 60 * 1000;
 constexpr int64_t ESQUECIMENTO_MS = 60LL * 1000;
 
 std::string Desde(int64_t milissegundos) {
@@ -176,9 +175,9 @@ void TMonitorCTe::AguardaArquivo(TFileListBox& lista, const std::string& atual,
     }
     return;
   }
-  // Ten minutes are longer than any answer takes: somebody should look, once per wait.
   if (espera.motivo != UnArquivosEmEspera::Motivo::Incompleto &&
-      Monotonico() - espera.iDesde >= ESPERA_LONGA_MS && Esperas.MarcaLongaAvisada(atual))
+      Monotonico() - espera.iDesde >= UnArquivosEmEspera::TArquivosEmEspera::ESPERA_LONGA_MS &&
+      Esperas.MarcaLongaAvisada(atual))
     RegistraOcorrencia(UnOcorrencias::AGUARDANDO,
                        UnArquivosEmEspera::TextoMotivo(espera.motivo) + ": " + motivo, atual, "",
                        true);
@@ -256,8 +255,14 @@ bool TMonitorCTe::MoveParaErro(TFileListBox& lista, const std::string& atual,
 void TMonitorCTe::TentaMovimento(TFileListBox& lista, const std::string& atual, int codigo) {
   const std::string nome = NomeDoCaminho(atual);
   if (!UnArquivos::MoveArquivoSubstituindo(
-          atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + nome))
+          atual, RetornaPastaCTe(codigo, it_sPastaRaizCTe, it_sCNPJEmpresa) + nome)) {
+    if (Esperas.MovimentoLongo(atual, Monotonico()))
+      RegistraOcorrencia(UnOcorrencias::AGUARDANDO,
+                         std::string("não pôde ser movido para ") +
+                             (codigo == 5 ? "Erro" : "Retorno\\OK") + "; nova tentativa a cada passo",
+                         atual, "", true);
     return;
+  }
   Esperas.RemoveMovimento(atual);
   RegistraArquivo(atual, codigo == 5 ? "Erro" : "OK", 0);
   lista.Remove(nome);

@@ -156,8 +156,7 @@ void TMonitorCTe::ProcessaEmpresas() {
     for (size_t linha = 0; linha < qryEmpresa.QuantidadeLinhas(); ++linha) {
       const std::string cnpj = qryEmpresa.FieldAsString(linha, "no_cnpj_cpf");
       empresas.push_back({cnpj, UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, cnpj)});
-      ProcessaEmpresa(cnpj);
-      VerificaTransmissor();
+      ProcessaEmpresa(cnpj, true);
     }
     sEmpresas = std::move(empresas);
   }
@@ -167,7 +166,7 @@ void TMonitorCTe::ProcessaEmpresas() {
   MostraEspera();
 }
 
-void TMonitorCTe::ProcessaEmpresa(const std::string& cnpj) {
+bool TMonitorCTe::ProcessaEmpresa(const std::string& cnpj, bool bVigiaFila) {
   it_sCNPJEmpresa = cnpj;
   UnFuncoesCTe::CriaPastasCTe(it_sPastaRaizCTe, it_sCNPJEmpresa);
   // Every workstation watches the same tree: one monitor at a time in a company's folder.
@@ -175,7 +174,7 @@ void TMonitorCTe::ProcessaEmpresa(const std::string& cnpj) {
   const std::string arquivoTrava =
       UnFuncoesCTe::RetornaPastaCTe(0, it_sPastaRaizCTe, it_sCNPJEmpresa) + "MonitorCTe.lock";
   const UnTrava::Trava::Resultado resultado = trava.Obtem(arquivoTrava);
-  if (resultado == UnTrava::Trava::Resultado::Ocupada) return;
+  if (resultado == UnTrava::Trava::Resultado::Ocupada) return false;
   // Without the lock another workstation could record and print the same answers (the print
   // record is shared through it): the company waits until the lock can be had, told once.
   TEpisodio& episodio = episodiosTrava_[cnpj];
@@ -187,12 +186,15 @@ void TMonitorCTe::ProcessaEmpresa(const std::string& cnpj) {
                          "a trava da empresa não pôde ser obtida; suas respostas esperam",
                          arquivoTrava, "", true);
     }
-    return;
+    return false;
   }
   if (const int iVezes = episodio.Termina())
     Log.Registra("empresa " + cnpj + ": trava obtida de novo após " + std::to_string(iVezes) +
                  " tentativas");
   ProcessaPastasEmpresa(UnFuncoesCTe::RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa));
+  // Watched under the lock, so that of the workstations sharing the tree one tells it.
+  if (bVigiaFila) VerificaTransmissor();
+  return true;
 }
 
 void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
@@ -217,9 +219,8 @@ void TMonitorCTe::ProcessaPastaAlterada(const std::string& pasta) {
 
 void TMonitorCTe::MostraEspera() {
   for (const UnArquivosEmEspera::MotivoComum& comum : Esperas.AtualizaComuns()) {
-    const std::string texto = UnArquivosEmEspera::TextoMotivoComum(comum);
-    Log.Registra(texto);
-    tela.MostraAlerta(texto);
+    RegistraOcorrencia(UnOcorrencias::RECUSA_COMUM, UnArquivosEmEspera::TextoMotivoComum(comum),
+                       "", "", comum.bInicio);
   }
   const auto maisAntiga = Esperas.MaisAntiga();
   tela.MostraEspera(Esperas.Quantidade(),

@@ -59,8 +59,10 @@ class TMonitorCTe {
   void Timer1Timer();
   void ProcessaEmpresas();
   void ProcessaPastasEmpresa(const std::string& pasta);
-  // One company's folder pass under the company lock, as the timed pass runs it.
-  void ProcessaEmpresa(const std::string& cnpj);
+  // One company's folder pass under the company lock, with the watch of its transmitter's
+  // queue at a timed pass (`bVigiaFila`); false when the lock was not had and the company was
+  // left to the workstation that holds it.
+  bool ProcessaEmpresa(const std::string& cnpj, bool bVigiaFila = false);
   // A change seen in a company's Retorno folder: that company's folder pass alone, at once.
   // Nothing runs while a pass runs or the cycle is stopped; the next tick catches up.
   void ProcessaPastaAlterada(const std::string& pasta);
@@ -177,9 +179,13 @@ class TMonitorCTe {
   // The answers of a rejected or denied document, told with the authority's reason.
   void RegistraRecusa(const std::string& status, const std::string& motivo,
                       const std::string& arquivo, const std::string& chave);
+  // Shows the file of an occurrence selected in its folder, when it lies in a company's tree:
+  // the path comes back from the log's text, which must not choose what is opened.
+  void MostraArquivoDaOcorrencia(const std::string& arquivo);
   // Hands the shell what earlier runs of this day told.
   void MostraOcorrenciasDoDia();
-  // The transmitter's queue of the current company, at a timed pass.
+  // The transmitter's queue of the current company, at a timed pass under its lock. A change
+  // is told by the workstation that sees it first: the state told lies in the company folder.
   void VerificaTransmissor();
 
   // ---- Maintenance
@@ -325,6 +331,7 @@ class TMonitorCTe {
   TEpisodio episodioImpressao_;             // the printing program does not start
   std::map<std::string, TEpisodio> episodiosTrava_;  // by company: its lock cannot be taken
   UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;
+  std::map<std::string, UnFilaTransmissor::TObservacaoFila> filasObservadas_;  // by folder
   UnReconciliacao::TConciliacao Conciliacao_;
   UnRegistroDuvidas::TRegistroDuvidas Duvidas_;  // the current company's
   void ReconciliaDocumento(const std::string& caminho, const std::string& nome, bool bEvento,

@@ -46,9 +46,6 @@ class Tela {
                             const std::string& sMotivoComum) = 0;
   // How many CT-e of all companies are in doubt: their situation asked, no answer yet.
   virtual void MostraDuvidas(size_t quantidade) = 0;
-  // Something a person must hear of that holds nothing and waits for nobody: the tray icon's
-  // balloon, a line on the terminal. The core has logged it already.
-  virtual void MostraAlerta(const std::string& texto) = 0;
   // Something that happened, for the day's list (and, when it is an alert, for a person now);
   // `bAnterior` for those of an earlier run of the same day, read back from the log.
   virtual void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) = 0;

@@ -138,7 +138,8 @@ TEST_F(Evento, OutrosTiposSaemDeRetornoSemGravarNada) {
     }
   }
   EXPECT_EQ(tela.perguntas.size(), static_cast<size_t>(recusados));
-  EXPECT_EQ(m->iCTeErro, recusados);
+  EXPECT_EQ(m->iCTeErro, 0);
+  EXPECT_EQ(m->iConsultasCTeErro, recusados);
   EXPECT_EQ(m->iConfirmacaoErro, recusados);
   EXPECT_EQ(m->iCTeCancelada, 0);
   EXPECT_EQ(tela.iEsperando, 0u);

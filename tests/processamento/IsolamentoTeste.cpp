@@ -174,11 +174,18 @@ TEST_F(Isolamento, RecusaDoBancoParaTodosEsperaEmRetornoEGravaQuandoPassa) {
   EXPECT_TRUE(Nula("CD_ST_CTE", id1));
   EXPECT_EQ(tela.iEsperando, 2u);
   EXPECT_TRUE(m->Timer1Ativo());
-  ASSERT_EQ(tela.alertas.size(), 1u);
-  EXPECT_EQ(tela.alertas[0].rfind("O banco de dados recusa as respostas (2 arquivos aguardando): ", 0),
-            0u) << tela.alertas[0];
-  EXPECT_NE(tela.alertas[0].find("CK_AUTORIZACAO"), std::string::npos);
-  EXPECT_EQ(tela.sMotivoComum, tela.alertas[0]);
+  std::vector<std::string> alertas;
+  const auto Recusas = [&] {
+    alertas.clear();
+    for (const auto& o : tela.ocorrencias)
+      if (o.sOQue == UnOcorrencias::RECUSA_COMUM) alertas.push_back(o.sDetalhe);
+    return alertas.size();
+  };
+  ASSERT_EQ(Recusas(), 1u);
+  EXPECT_EQ(alertas[0].rfind("O banco de dados recusa as respostas (2 arquivos aguardando): ", 0),
+            0u) << alertas[0];
+  EXPECT_NE(alertas[0].find("CK_AUTORIZACAO"), std::string::npos);
+  EXPECT_EQ(tela.sMotivoComum, alertas[0]);
   EXPECT_LE(tela.situacoes.size(), 1u);  // the first file's own line, before it was shared
   EXPECT_TRUE(Impressoes().empty());
 
@@ -193,8 +200,8 @@ TEST_F(Isolamento, RecusaDoBancoParaTodosEsperaEmRetornoEGravaQuandoPassa) {
   EXPECT_EQ(m->iCTeAutorizada, 2);
   EXPECT_EQ(m->iConfirmacaoErro, 0);
   EXPECT_EQ(tela.iEsperando, 0u);
-  ASSERT_EQ(tela.alertas.size(), 2u);
-  EXPECT_EQ(tela.alertas[1].rfind("O banco de dados não recusa mais as respostas", 0), 0u);
+  ASSERT_EQ(Recusas(), 2u);
+  EXPECT_EQ(alertas[1].rfind("O banco de dados não recusa mais as respostas", 0), 0u);
   EXPECT_EQ(LinhasDoLog("O banco de dados recusa as respostas"), 1u);
 }
 

@@ -88,17 +88,32 @@ TEST_F(OcorrenciasDoPasso, RejeicaoComMotivoEOutraExecucaoDoMesmoDiaAindaMostra)
 }
 
 // Files the ERP left in Envio that the transmitter does not take: told once while they stay,
-// once when the folder clears, and never touched.
+// once when the folder clears, and never touched. Their age is how long they were seen: a
+// workstation whose clock runs ten minutes ahead of the share's is not fooled, and of two
+// workstations on the tree one tells it.
 TEST_F(OcorrenciasDoPasso, FilaDoTransmissorParadaAvisaUmaVezENaoTocaNaPasta) {
   m->Log.Inicia(inst.sPastaErp);
+  int64_t agora = 1000000;
+  m->Monotonico = [&] { return agora; };
+  m->Hora = [] { return UnLocalidade::AgoraMilissegundos() + 10 * 60 * 1000; };
   Passo();  // the company's folders
   const std::string envio = inst.sRaizCTe + CNPJ + "/Envio/";
   const std::string arquivo = envio + "CTe" + R::CHAVE_1 + "-cte.xml";
   EscreveArquivo(arquivo, "<CTe/>");
   namespace fs = std::filesystem;
-  const auto antiga = fs::file_time_type::clock::now() - std::chrono::minutes(6);
-  fs::last_write_time(arquivo, antiga);
+  const auto antiga = fs::last_write_time(arquivo);
   for (int passo = 0; passo < 3; ++passo) Passo();
+  EXPECT_TRUE(tela.ocorrencias.empty());
+  agora += 6 * 60 * 1000;
+  Passo();
+  TelaTeste outraTela;
+  auto outra = inst.Monitor(outraTela);
+  int64_t agoraOutra = 0;
+  outra->Monotonico = [&] { return agoraOutra; };
+  outra->ProcessaEmpresas();
+  agoraOutra += 7 * 60 * 1000;
+  outra->ProcessaEmpresas();
+  EXPECT_TRUE(outraTela.ocorrencias.empty());
   ASSERT_EQ(tela.ocorrencias.size(), 1u);
   EXPECT_EQ(tela.ocorrencias[0].sOQue, UnOcorrencias::TRANSMISSOR_PARADO);
   EXPECT_TRUE(tela.ocorrencias[0].bAlerta);
@@ -120,19 +135,51 @@ TEST_F(OcorrenciasDoPasso, FilaDoTransmissorParadaAvisaUmaVezENaoTocaNaPasta) {
 
 TEST(FilaTransmissor, LimitesDeCadaPasta) {
   using UnFilaTransmissor::Fila;
+  using UnFilaTransmissor::LIMITE_PROCESSAMENTO_MS;
   UnFilaTransmissor::TVigiaTransmissor vigia;
+  const int64_t agora = 1000000;
   const Fila vazia, envioNoLimite{2, UnFilaTransmissor::LIMITE_ENVIO_MS};
-  EXPECT_FALSE(vigia.Avalia("1", vazia, vazia));
-  EXPECT_FALSE(vigia.Avalia("1", envioNoLimite, {1, UnFilaTransmissor::LIMITE_PROCESSAMENTO_MS}));
-  const auto parado = vigia.Avalia("1", vazia, {3, UnFilaTransmissor::LIMITE_PROCESSAMENTO_MS + 1});
+  EXPECT_FALSE(vigia.Avalia("1", vazia, vazia, agora));
+  EXPECT_FALSE(vigia.Avalia("1", envioNoLimite, {1, LIMITE_PROCESSAMENTO_MS}, agora));
+  const auto parado = vigia.Avalia("1", vazia, {3, LIMITE_PROCESSAMENTO_MS + 1}, agora);
   ASSERT_TRUE(parado);
   EXPECT_TRUE(parado->bParado);
   EXPECT_NE(parado->sTexto.find("3 arquivos aguardando, o mais antigo há 15 min em "
                                 "Enviado\\EmProcessamento"),
             std::string::npos);
-  EXPECT_FALSE(vigia.Avalia("1", vazia, {3, UnFilaTransmissor::LIMITE_PROCESSAMENTO_MS + 9}));
-  EXPECT_FALSE(vigia.Avalia("2", vazia, vazia));  // each company on its own
-  const auto normal = vigia.Avalia("1", vazia, vazia);
+  EXPECT_FALSE(vigia.Avalia("1", vazia, {3, LIMITE_PROCESSAMENTO_MS + 9}, agora));
+  EXPECT_FALSE(vigia.Avalia("2", vazia, vazia, agora));  // each company on its own
+  const auto normal = vigia.Avalia("1", vazia, vazia, agora + 1);
   ASSERT_TRUE(normal);
   EXPECT_FALSE(normal->bParado);
+  // Taken up stalled, as another workstation told it: a file seen since the run took it up may
+  // be one that was there all along; only once those left does it send again.
+  vigia.Adota("3", true, agora);
+  EXPECT_FALSE(vigia.Avalia("3", {1, 60000}, vazia, agora + 60000));
+  const auto deNovo = vigia.Avalia("3", {1, 1000}, vazia, agora + 60000);
+  ASSERT_TRUE(deNovo);
+  EXPECT_FALSE(deNovo->bParado);
+}
+
+// The page opens a file whose path it read back from the log: only one inside a company's
+// tree is shown, whatever else a line says.
+TEST_F(OcorrenciasDoPasso, SoMostraArquivosDasPastasDasEmpresas) {
+  Passo();
+  const std::string empresa = inst.sRaizCTe + CNPJ + "/";
+  const std::pair<std::string, bool> casos[] = {
+      {empresa + "Erro/CTe" + R::CHAVE_1 + "-pro-rec.xml", true},
+      {empresa + "Envio", true},
+      {empresa + "../../etc/passwd", false},
+      {inst.sRaizCTe + "99999999000199/Erro/a.xml", false},
+      {"/bin/sh", false},
+      {empresa + "Erro/a\" & calc.exe & \".xml", false},
+  };
+  for (const auto& [caminho, bMostra] : casos) {
+    execucoes.clear();
+    m->MostraArquivoDaOcorrencia(caminho);
+    EXPECT_EQ(execucoes.size(), bMostra ? 1u : 0u) << caminho;
+    if (bMostra) {
+      EXPECT_EQ(execucoes[0].sParametros, caminho);
+    }
+  }
 }

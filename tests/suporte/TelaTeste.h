@@ -56,7 +56,6 @@ class TelaTeste : public UnTela::Tela {
     sMotivoComum = motivo;
   }
   void MostraDuvidas(size_t quantidade) override { iDuvidas = quantidade; }
-  void MostraAlerta(const std::string& texto) override { alertas.push_back(texto); }
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia& o, bool bAnterior) override {
     (bAnterior ? ocorrenciasAnteriores : ocorrencias).push_back(o);
   }
@@ -76,7 +75,6 @@ class TelaTeste : public UnTela::Tela {
   size_t iDuvidas = 0;
   int64_t iIdadeEspera = 0;
   std::string sMotivoComum;
-  std::vector<std::string> alertas;
   std::vector<UnOcorrencias::Ocorrencia> ocorrencias, ocorrenciasAnteriores;
   int iMensagensProcessadas = 0;
   std::function<void()> aoProcessarMensagens;

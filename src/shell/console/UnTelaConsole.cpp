@@ -135,10 +135,6 @@ void TTelaConsole::MostraDuvidas(size_t quantidade) {
   std::cout << "CT-e em dúvida: " << quantidade << std::endl;
 }
 
-void TTelaConsole::MostraAlerta(const std::string& texto) {
-  std::cout << "Aviso: " << LinhasDoTerminal(texto) << std::endl;
-}
-
 void TTelaConsole::MostraOcorrencia(const UnOcorrencias::Ocorrencia& o, bool bAnterior) {
   if (bAnterior) return;
   std::cout << "Ocorrência " << o.sHora << " | empresa " << o.sEmpresa << " | CT-e "

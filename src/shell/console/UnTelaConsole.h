@@ -23,7 +23,6 @@ class TTelaConsole : public UnTela::Tela {
   void MostraEspera(size_t, int64_t, const std::string&) override {}
   // A line when the count changes.
   void MostraDuvidas(size_t quantidade) override;
-  void MostraAlerta(const std::string& texto) override;
   // This run's, one line each; the log keeps the earlier ones.
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) override;
 

@@ -225,6 +225,8 @@ void TfrmPrincipal::Evento(const std::function<void()>& evento) {
       monitor_->MostraErroPadrao(erro.what());
     }
   } catch (const UnTela::EFimMonitor& fim) {
+    // An end met by a tick under the open tray menu does not wait for the person.
+    if (bMenuAberto_) EndMenu();
     aplicacao_.Encerra(fim.iCodigoSaida, fim.sMotivo, fim.sAviso);
   }
 }
@@ -234,21 +236,16 @@ void TfrmPrincipal::EncerraPorFora(const std::string& motivo) {
 }
 
 // One pass at a time: a tick due while a pass (or a tick) runs is skipped; the next one comes
-// five seconds later.
+// five seconds later. The tray menu's own loop lets ticks through: they run under the open
+// menu, which stays open for as long as the person needs it.
 void TfrmPrincipal::Timer1Timer() {
-  if (bTickEmCurso_ || monitor_->PassoEmExecucao() || AdiaSeMenuAberto()) return;
+  if (bTickEmCurso_ || monitor_->PassoEmExecucao()) return;
   bTickEmCurso_ = true;
+  MudaDiaOcorrencias();
   Evento([this] { monitor_->Timer1Timer(); });
   bTickEmCurso_ = false;
   observador_.DefineEmpresas(monitor_->EmpresasObservadas());
   if (std::exchange(bMenuPedido_, false)) PostMessageW(handle_, WM_ABRE_MENU, 0, 0);
-}
-
-bool TfrmPrincipal::AdiaSeMenuAberto() {
-  if (!bMenuAberto_) return false;
-  bPassoAdiado_ = true;
-  EndMenu();
-  return true;
 }
 
 void TfrmPrincipal::AnotaPastasAlteradas() {
@@ -265,7 +262,7 @@ void TfrmPrincipal::ArmaAssento() {
 // One pass at a time: folders that settle while a pass runs wait until it is over.
 void TfrmPrincipal::ProcessaPastasAlteradas() {
   KillTimer(handle_, ID_TIMER_OBSERVADOR);
-  if (!bTickEmCurso_ && !monitor_->PassoEmExecucao() && !AdiaSeMenuAberto()) {
+  if (!bTickEmCurso_ && !monitor_->PassoEmExecucao()) {
     for (const std::string& pasta : observador_.RetiraAssentadas())
       Evento([&] { monitor_->ProcessaPastaAlterada(pasta); });
     if (std::exchange(bMenuPedido_, false)) PostMessageW(handle_, WM_ABRE_MENU, 0, 0);
@@ -305,11 +302,6 @@ void TfrmPrincipal::AbreMenuBandeja() {
                  nullptr);
   bMenuAberto_ = false;
   PostMessageW(handle_, WM_NULL, 0, 0);
-  // The tick that closed it runs now, with the menu's loop gone from the stack.
-  if (std::exchange(bPassoAdiado_, false) && handle_) {
-    Timer1Timer();
-    ProcessaPastasAlteradas();
-  }
 }
 
 void TfrmPrincipal::pmnuiOpenClick() {
@@ -331,7 +323,21 @@ void TfrmPrincipal::MostraOcorrencias() {
   MostraPagina(1);
 }
 
+void TfrmPrincipal::MudaDiaOcorrencias() {
+  // The page holds one day under times of day: after midnight yesterday's rows go.
+  const UnLocalidade::DataHora agora = UnLocalidade::Agora();
+  const int dia = agora.iAno * 10000 + agora.iMes * 100 + agora.iDia;
+  if (dia == iDiaOcorrencias_) return;
+  const bool bHaviaDia = iDiaOcorrencias_ != 0;
+  iDiaOcorrencias_ = dia;
+  if (!bHaviaDia) return;
+  ocorrencias_ = UnOcorrencias::TListaOcorrencias();
+  SendMessageW(lstOcorrencias, LVM_SETITEMCOUNT, 0, 0);
+  InvalidateRect(lstOcorrencias, nullptr, FALSE);
+}
+
 void TfrmPrincipal::MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) {
+  MudaDiaOcorrencias();
   ocorrencias_.Acrescenta(ocorrencia);
   SendMessageW(lstOcorrencias, LVM_SETITEMCOUNT, ocorrencias_.Quantidade(), 0);
   InvalidateRect(lstOcorrencias, nullptr, FALSE);
@@ -371,11 +377,11 @@ LRESULT TfrmPrincipal::TrataNotificacao(const NMHDR& aviso) {
     return 0;
   }
   if (aviso.code == NM_DBLCLK) {
-    // The file where it lies now, with its associated program, as the error question does.
+    // The file where it lies now, selected in its folder, as the error question shows it.
     const int linha = reinterpret_cast<const NMITEMACTIVATE&>(aviso).iItem;
     if (linha < 0 || static_cast<size_t>(linha) >= ocorrencias_.Quantidade()) return 0;
     const std::string arquivo = ocorrencias_.Item(static_cast<size_t>(linha)).sArquivo;
-    if (!arquivo.empty()) Evento([&] { monitor_->Executa({"", UnProcessos::EXPLORADOR, arquivo, "", false}); });
+    if (!arquivo.empty()) Evento([&] { monitor_->MostraArquivoDaOcorrencia(arquivo); });
   }
   return 0;
 }
@@ -515,10 +521,6 @@ void TfrmPrincipal::MostraEspera(size_t quantidade, int64_t iIdadeMs,
   if (iDuvidas_ > 0)
     texto += (texto.empty() ? "" : " | ") + std::to_string(iDuvidas_) + " CT-e em dúvida";
   MostraArquivo(texto);
-}
-
-void TfrmPrincipal::MostraAlerta(const std::string& texto) {
-  bandeja_.MostraBalao(Largo(TITULO_APLICACAO), Largo(texto));
 }
 
 void TfrmPrincipal::MostraCicloParado(const std::string& mensagem) {

@@ -67,7 +67,6 @@ class TfrmPrincipal : public UnTela::Tela {
   // The tray icon's balloon.
   // Beside what waits, on the file label between passes.
   void MostraDuvidas(size_t quantidade) override { iDuvidas_ = quantidade; }
-  void MostraAlerta(const std::string& texto) override;
   // A row of the occurrences page; an alert of this run also a balloon, several at once one.
   void MostraOcorrencia(const UnOcorrencias::Ocorrencia& ocorrencia, bool bAnterior) override;
   // Shows the page of the day's occurrences (a click on a balloon).
@@ -89,10 +88,9 @@ class TfrmPrincipal : public UnTela::Tela {
   void ArmaAssento();
   void ProcessaPastasAlteradas();
   void TrataIconeBandeja(LPARAM l);
-  // The tray menu runs a modal loop of its own: it is never opened inside a pass, and a pass
-  // that falls due while it is open closes it and runs once it has closed.
+  // The tray menu runs a modal loop of its own: it is never opened inside a pass, and the
+  // passes that fall due while it is open run under it.
   void AbreMenuBandeja();
-  bool AdiaSeMenuAberto();
   // A close, a session's end: the monitor ends as by "&Sair", between two files.
   void EncerraPorFora(const std::string& motivo);
   void pmnuiOpenClick();
@@ -109,6 +107,8 @@ class TfrmPrincipal : public UnTela::Tela {
   HWND PageControl1 = nullptr, TabSheet2 = nullptr, lstOcorrencias = nullptr;
   // The page's own bounded copy: the list asks for its rows here, never the pass's state.
   UnOcorrencias::TListaOcorrencias ocorrencias_;
+  int iDiaOcorrencias_ = 0;  // yyyymmdd of the rows on the page
+  void MudaDiaOcorrencias();
   std::vector<UnOcorrencias::Ocorrencia> alertasPendentes_;
   std::wstring textoLinha_;  // the text a row's cell was asked for, alive until the next ask
   std::array<HWND, UnTela::QUANTIDADE_CONTADORES> lblContadores{};
@@ -123,5 +123,4 @@ class TfrmPrincipal : public UnTela::Tela {
   size_t iDuvidas_ = 0;
   bool bMenuAberto_ = false;   // the tray menu's loop runs
   bool bMenuPedido_ = false;   // asked for during a pass: opened once it ends
-  bool bPassoAdiado_ = false;  // a tick or folder pass came while the menu was open
 };
