@@ -50,6 +50,13 @@ std::string TMonitorCTe::OndeEsta(const std::string& atual, int codigo) const {
   return UnArquivos::ExisteArquivo(destino) ? destino : atual;
 }
 
+void TMonitorCTe::CTeNaoEncontrado(TFileListBox& lista, const std::string& atual,
+                                   int32_t* contadorProprio, const std::string& chave) {
+  MoveErro(lista, atual, contadorProprio);
+  RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
+                     OndeEsta(atual, 5), chave, true);
+}
+
 void TMonitorCTe::RegistraRecusa(const std::string& status, const std::string& motivo,
                                  const std::string& arquivo, const std::string& chave) {
   RegistraOcorrencia(EhDenegacao(status) ? UnOcorrencias::DENEGADO : UnOcorrencias::REJEITADO,

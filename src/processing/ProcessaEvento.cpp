@@ -34,9 +34,7 @@ void TMonitorCTe::ProcessaEvento(UnXml::XmlDocumento& doc, TFileListBox& lista,
                          OndeEsta(atual, 5), chave, true);
     };
     if (it_iID_CTe == 0) {
-      MoveErro(lista, atual, nullptr);
-      RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
-                         OndeEsta(atual, 5), chave, true);
+      CTeNaoEncontrado(lista, atual, nullptr, chave);
     } else if (evento.sTipo != UnLeituraRespostas::EVENTO_CANCELAMENTO) {
       if (UnLeituraRespostas::EhEventoRegistrado(evento.sStatus)) {
         MoveSucesso(lista, atual, 12,

@@ -77,24 +77,17 @@ bool TMonitorCTe::TentaRecibo(UnXml::XmlDocumento& doc, TFileListBox& lista,
                               const std::string& pasta, const std::string& lote) {
   const std::string caminho = RetornaPastaCTe(3, it_sPastaRaizCTe, it_sCNPJEmpresa) +
                               UnLeituraRespostas::RetornaNomeRecibo(lote);
-  const auto esperaOutro = [&] {
-    recibosSoltos_[pasta].iAte = Monotonico() + ESPERA_RECIBO_MS;
-    return false;
-  };
   // Recorded already, its move failed: only the move is tried again.
   if (const auto codigo = Esperas.Movimento(caminho, UnArquivos::DataUltimaGravacao(caminho))) {
     TentaMovimento(lista, caminho, *codigo);
     return true;
   }
-  try {
-    if (!ProcessaRecibo(doc, lista, pasta, lote)) return esperaOutro();
-    EncerraEspera(caminho, "gravado");
+  // The receipt waits (and is set aside) by itself; the lot file goes on to its own end.
+  if (TentaArquivo(lista, caminho, nullptr,
+                   [&] { return ProcessaRecibo(doc, lista, pasta, lote); }))
     return true;
-  } catch (const std::exception& erro) {
-    // The receipt waits (and is set aside) by itself; the lot file goes on to its own end.
-    TrataFalhaArquivo(lista, caminho, erro, nullptr);
-    return esperaOutro();
-  }
+  recibosSoltos_[pasta].iAte = Monotonico() + ESPERA_RECIBO_MS;
+  return false;
 }
 
 void TMonitorCTe::GravaNumeroLote(int32_t id, int32_t lote) {

@@ -43,9 +43,7 @@ void TMonitorCTe::ProcessaProtocolo(UnXml::XmlDocumento& doc, TFileListBox& list
       const UnRegistroImpressao::AutorizacaoPendente autorizacao{
           protocolo.sChave, protocolo.sProtocolo, it_iID_CTe};
       if (it_iID_CTe == 0) {
-        MoveErro(lista, atual, nullptr);
-        RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
-                           OndeEsta(atual, 5), protocolo.sChave, true);
+        CTeNaoEncontrado(lista, atual, nullptr, protocolo.sChave);
       } else if (protocolo.sStatus == "100" &&
                  RegistroImpressao.Conhecida(autorizacao.sChave, autorizacao.sProtocolo)) {
         // Recorded, counted and printed when its file was first met: only the move was left.

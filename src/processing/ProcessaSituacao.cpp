@@ -39,9 +39,7 @@ void TMonitorCTe::ProcessaSituacao(UnXml::XmlDocumento& doc, TFileListBox& lista
     else if (EhStatusSituacaoAceito(statusResposta))
       EncerraDuvida(chave, "situação respondida: " + statusResposta, false);
     if (it_iID_CTe == 0) {
-      MoveErro(lista, atual, &iCTeErro);
-      RegistraOcorrencia(UnOcorrencias::SEPARADO, "CT-e não encontrado no banco de dados do ERP",
-                         OndeEsta(atual, 5), chave, true);
+      CTeNaoEncontrado(lista, atual, &iCTeErro, chave);
     } else if (!EhStatusSituacaoAceito(statusResposta)) {
       MoveErro(lista, atual, &iCTeErro);
       RegistraRecusa(statusResposta, UnLeituraRespostas::LeMotivo(doc), OndeEsta(atual, 5), chave);

@@ -80,22 +80,32 @@ void TMonitorCTe::PercorreArquivos(TFileListBox& lista, const std::string& pasta
       TentaMovimento(lista, atual, *codigo);
       continue;
     }
-    try {
-      trata(atual, nome);
-      EncerraEspera(atual, "gravado");
-      // A file the processor leaves in place (not an answer of the monitor's) is told once,
-      // and read again only once it changes. Kept with the last write seen before its turn, and
-      // only when nothing says the transmitter may still be writing it: an empty file, one
-      // written during its turn or in the last seconds, is looked at again at the next pass.
-      if (gravacao && UnArquivos::DataUltimaGravacao(atual) == gravacao &&
-          !UnArquivosEmEspera::GravacaoRecente(*gravacao, Hora()) &&
-          UnArquivos::Tamanho(atual).value_or(0) > 0 && !Esperas.Movimento(atual, gravacao) &&
-          Mantidos.Registra(atual, gravacao, agora))
-        RegistraArquivo(atual, "mantido", 0);
-    } catch (const std::exception& erro) {
-      TrataFalhaArquivo(lista, atual, erro, contadorErro);
-    }
+    // A file the processor leaves in place (not an answer of the monitor's) is told once, and
+    // read again only once it changes. Kept with the last write seen before its turn, and only
+    // when nothing says the transmitter may still be writing it: an empty file, one written
+    // during its turn or in the last seconds, is looked at again at the next pass.
+    if (TentaArquivo(lista, atual, contadorErro, [&] {
+          trata(atual, nome);
+          return true;
+        }) &&
+        gravacao && UnArquivos::DataUltimaGravacao(atual) == gravacao &&
+        !UnArquivosEmEspera::GravacaoRecente(*gravacao, Hora()) &&
+        UnArquivos::Tamanho(atual).value_or(0) > 0 && !Esperas.Movimento(atual, gravacao) &&
+        Mantidos.Registra(atual, gravacao, agora))
+      RegistraArquivo(atual, "mantido", 0);
     MostraArquivo("");
+  }
+}
+
+bool TMonitorCTe::TentaArquivo(TFileListBox& lista, const std::string& atual,
+                               int32_t* contadorErro, const std::function<bool()>& trata) {
+  try {
+    if (!trata()) return false;
+    EncerraEspera(atual, "gravado");
+    return true;
+  } catch (const std::exception& erro) {
+    TrataFalhaArquivo(lista, atual, erro, contadorErro);
+    return false;
   }
 }
 

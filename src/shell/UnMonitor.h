@@ -176,6 +176,9 @@ class TMonitorCTe {
                           const std::string& chave, bool bAlerta);
   // Where a file handled in Retorno lies now: in the folder of `codigo`, or still where it was.
   std::string OndeEsta(const std::string& atual, int codigo) const;
+  // An answer of a CT-e the ERP does not have: to Erro with the question, told as an alert.
+  void CTeNaoEncontrado(TFileListBox& lista, const std::string& atual, int32_t* contadorProprio,
+                        const std::string& chave);
   // The answers of a rejected or denied document, told with the authority's reason.
   void RegistraRecusa(const std::string& status, const std::string& motivo,
                       const std::string& arquivo, const std::string& chave);
@@ -206,6 +209,10 @@ class TMonitorCTe {
   // with `contadorErro`.
   void PercorreArquivos(TFileListBox& lista, const std::string& pasta, const std::string& mascara,
                         int32_t* contadorErro, const TrataArquivo& trata);
+  // One file's turn: `trata` false when the file is not there to be taken yet. A turn that fails
+  // for the file's own sake leaves it waiting (false); one that concerns the pass leaves.
+  bool TentaArquivo(TFileListBox& lista, const std::string& atual, int32_t* contadorErro,
+                    const std::function<bool()>& trata);
   // Picks the first name of the list not yet taken up in this run of the processor; false
   // when none is left. Files left in place are skipped until the next pass.
   bool SelecionaProximo(TFileListBox& lista);

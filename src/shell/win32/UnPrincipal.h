@@ -64,7 +64,6 @@ class TfrmPrincipal : public UnTela::Tela {
   // The activity log keeps each file's changes; the window shows how many wait.
   void MostraSituacaoArquivo(const std::string&) override {}
   void MostraEspera(size_t quantidade, int64_t iIdadeMs, const std::string& sMotivoComum) override;
-  // The tray icon's balloon.
   // Beside what waits, on the file label between passes.
   void MostraDuvidas(size_t quantidade) override { iDuvidas_ = quantidade; }
   // A row of the occurrences page; an alert of this run also a balloon, several at once one.
