@@ -227,7 +227,8 @@ void MedePassoOcioso(const Opcoes& o) {
     const double msM = Mediana(tm) * 1000, msP = Mediana(tp) * 1000, razao = msM / msP;
     Registra({"idle_pass_ms", "companies=" + std::to_string(empresas) + " left_in_place=" +
                                   std::to_string(alheios) + " archived=" +
-                                  std::to_string(autorizados) + " passes=" + std::to_string(o.iPassos),
+                                  std::to_string(autorizados) +
+                                  " passes=" + std::to_string(o.iPassos),
               Numero(msM, 3), Numero(msP, 3), Numero(razao), "<=1.5", razao <= 1.5 ? "yes" : "no"});
   }
 }

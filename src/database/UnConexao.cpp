@@ -49,7 +49,8 @@ TMonitorCTe::PastaDados TMonitorCTe::LocalizaPastaDados() {
   if (UnArquivos::ExisteArquivo(ini)) {
     const std::string servidor = UnIni::LeIni(ini, "IniServidor", "nomearquivo", "");
     if (!UnArquivos::ExisteArquivo(servidor))
-      return {"", "Não foi encontrado o arquivo de inicialização dentro da pasta quelvix Empresa",
+      return {"",
+              "Não foi encontrado o arquivo de inicialização dentro da pasta quelvix Empresa",
               "arquivo de inicialização do ERP não encontrado"};
     return {servidor.substr(0, servidor.rfind(SEP) + 1), "", ""};
   }

@@ -10,6 +10,15 @@ struct DataHora {
 };
 
 std::string SeparadorMilhar();
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+inline int64_t DiasDesdeEpoca(int64_t ano, int mes, int dia) {
+  ano -= mes <= 2;
+  const int64_t era = (ano >= 0 ? ano : ano - 399) / 400;
+  const int64_t anoDaEra = ano - era * 400;
+  const int64_t diaDoAno = (153 * (mes + (mes > 2 ? -3 : 9)) + 2) / 5 + dia - 1;
+  const int64_t diaDaEra = anoDaEra * 365 + anoDaEra / 4 - anoDaEra / 100 + diaDoAno;
+  return era * 146097 + diaDaEra - 719468;
+}
 DataHora HoraLocal(int64_t milissegundosUtc);
 DataHora Agora();
 int64_t AgoraMilissegundos();  // UTC: the time of day, for what is shown and logged

@@ -64,17 +64,16 @@ void TMonitorCTe::RegistraRecusa(const std::string& status, const std::string& m
 }
 
 void TMonitorCTe::MostraArquivoDaOcorrencia(const std::string& arquivo) {
+  // Below the CT-e root, in a company's folder: never the root itself, never a way up.
   const std::string caminho = UnMascara::MaiusculasAscii(arquivo);
+  const std::string raiz = UnMascara::MaiusculasAscii(it_sPastaRaizCTe);
   const std::string subida = std::string(1, UnArquivos::SEPARADOR) + "..";
   const bool bDentro =
-      !it_sPastaRaizCTe.empty() && caminho.find(subida) == std::string::npos &&
+      raiz.size() > 1 && caminho.rfind(raiz, 0) == 0 &&
+      caminho.find(UnArquivos::SEPARADOR, raiz.size()) != std::string::npos &&
+      caminho.find(subida) == std::string::npos &&
       std::none_of(caminho.begin(), caminho.end(),
-                   [](char c) { return static_cast<unsigned char>(c) < ' ' || c == '"'; }) &&
-      std::any_of(sEmpresas.begin(), sEmpresas.end(), [&](const TEmpresaObservada& e) {
-        return caminho.rfind(UnMascara::MaiusculasAscii(it_sPastaRaizCTe + e.sCNPJ +
-                                                         UnArquivos::SEPARADOR),
-                             0) == 0;
-      });
+                   [](char c) { return static_cast<unsigned char>(c) < ' ' || c == '"'; });
   if (!bDentro) {
     Log.Registra("arquivo fora das pastas das empresas não mostrado: " + NumaLinha(arquivo));
     return;

@@ -25,8 +25,8 @@ std::optional<UnReconciliacao::Linha> TMonitorCTe::LinhaDaChave(const std::strin
   if (id == 0) return std::nullopt;
   UnReconciliacao::Linha linha;
   linha.iID = static_cast<int32_t>(id);
-  linha.bAutorizada =
-      qryPesquisa->FieldAsString("CD_ST_CTE") == "100" && !qryPesquisa->FieldIsNull("NO_PROTOCOLO_CTE");
+  linha.bAutorizada = qryPesquisa->FieldAsString("CD_ST_CTE") == "100" &&
+                      !qryPesquisa->FieldIsNull("NO_PROTOCOLO_CTE");
   linha.bCancelada = !qryPesquisa->FieldIsNull("NO_PROTOCOLO_CAN_CTE");
   return linha;
 }
@@ -68,7 +68,8 @@ void TMonitorCTe::ReconciliaDocumento(const std::string& caminho, const std::str
   try {
     const auto linha = LinhaDaChave(chave);
     using UnReconciliacao::Acao;
-    switch (UnReconciliacao::Decide(bEvento, linha, Hora() - *gravacao, emRetorno.count(chave) > 0)) {
+    const bool bRespostaEmRetorno = emRetorno.count(chave) > 0;
+    switch (UnReconciliacao::Decide(bEvento, linha, Hora() - *gravacao, bRespostaEmRetorno)) {
       case Acao::Resolvido:
         Conciliacao_.MarcaResolvido(caminho);
         return;
@@ -164,8 +165,8 @@ void TMonitorCTe::RegistraDuvida(const std::string& chave, const std::string& id
   const auto linha = LinhaDaChave(chave);
   if (!linha || linha->bAutorizada) return;
   if (Duvidas_.Registra({chave, identificador, ambiente, motivo, 0, 0, false}))
-    RegistraOcorrencia(UnOcorrencias::EM_DUVIDA, motivo + "; sua situação será pedida ao transmissor",
-                       "", chave, true);
+    RegistraOcorrencia(UnOcorrencias::EM_DUVIDA,
+                       motivo + "; sua situação será pedida ao transmissor", "", chave, true);
 }
 
 void TMonitorCTe::EncerraDuvida(const std::string& chave, const std::string& desfecho,
@@ -210,8 +211,9 @@ void TMonitorCTe::PedeSituacoes() {
       if (duvida.sAmbiente.empty()) {
         if (Duvidas_.AvisaSemAmbiente(duvida.sChave))
           RegistraOcorrencia(UnOcorrencias::EM_DUVIDA,
-                             duvida.sMotivo + "; o ambiente do CT-e não pôde ser lido, a "
-                                              "situação não foi pedida: consulte-a no transmissor",
+                             duvida.sMotivo +
+                                 "; o ambiente do CT-e não pôde ser lido, a situação não foi "
+                                 "pedida: consulte-a no transmissor",
                              "", duvida.sChave, true);
         continue;
       }

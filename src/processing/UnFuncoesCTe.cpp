@@ -116,7 +116,8 @@ void CriaPastasCTe(const std::string& raiz, const std::string& cnpj) {
 
 std::string AnoMes(int ano, int mes, int meses) {
   const int indice = ano * 12 + (mes - 1) - meses;
-  return PreencheZeros(std::to_string(indice / 12), 4) + PreencheZeros(std::to_string(indice % 12 + 1), 2);
+  return PreencheZeros(std::to_string(indice / 12), 4) +
+         PreencheZeros(std::to_string(indice % 12 + 1), 2);
 }
 
 std::string PreencheZeros(const std::string& valor, int largura) {

@@ -1,5 +1,6 @@
 #include "processing/UnLeituraAutorizados.h"
 
+#include "platform/UnLocalidade.h"
 #include "processing/UnFuncoesCTe.h"
 #include "processing/UnLeituraRespostas.h"
 
@@ -26,16 +27,6 @@ int Campo(const std::string& t, size_t i, size_t n) {
   return valor;
 }
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-int64_t DiasCivis(int64_t ano, int mes, int dia) {
-  ano -= mes <= 2;
-  const int64_t era = (ano >= 0 ? ano : ano - 399) / 400;
-  const int64_t anoDaEra = ano - era * 400;
-  const int64_t diaDoAno = (153 * (mes + (mes > 2 ? -3 : 9)) + 2) / 5 + dia - 1;
-  const int64_t diaDaEra = anoDaEra * 365 + anoDaEra / 4 - anoDaEra / 100 + diaDoAno;
-  return era * 146097 + diaDaEra - 719468;
-}
-
 }  // namespace
 
 DocumentoLido LeDocumento(const UnXml::XmlDocumento& doc) {
@@ -45,7 +36,8 @@ DocumentoLido LeDocumento(const UnXml::XmlDocumento& doc) {
   documento.bEvento = documento.sRaiz == "procEventoCTe";
   if (documento.bEvento) {
     const UnXml::XmlElemento evento = raiz.ElementoFilho("eventoCTe").ElementoFilho("infEvento");
-    const UnXml::XmlElemento registro = raiz.ElementoFilho("retEventoCTe").ElementoFilho("infEvento");
+    const UnXml::XmlElemento registro =
+        raiz.ElementoFilho("retEventoCTe").ElementoFilho("infEvento");
     documento.sModelo = "57";
     documento.sCNPJ = evento.TextoFilho("CNPJ");
     documento.sChave = evento.TextoFilho("chCTe");
@@ -58,8 +50,8 @@ DocumentoLido LeDocumento(const UnXml::XmlDocumento& doc) {
     // The authority's answer names the document too: both must agree.
     if (registro.TextoFilho("chCTe") != documento.sChave) documento.sChave.clear();
   } else {
-    const UnXml::XmlElemento cte =
-        raiz.ElementoFilho(documento.sRaiz == "cteOSProc" ? "CTeOS" : "CTe").ElementoFilho("infCte");
+    const std::string nomeCTe = documento.sRaiz == "cteOSProc" ? "CTeOS" : "CTe";
+    const UnXml::XmlElemento cte = raiz.ElementoFilho(nomeCTe).ElementoFilho("infCte");
     const UnXml::XmlElemento infProt = raiz.ElementoFilho("protCTe").ElementoFilho("infProt");
     documento.sModelo = cte.ElementoFilho("ide").TextoFilho("mod");
     documento.sCNPJ = cte.ElementoFilho("emit").TextoFilho("CNPJ");
@@ -123,8 +115,8 @@ std::optional<int64_t> MilissegundosUtc(const std::string& t) {
   } else if (t.size() > 19 && t[19] == 'Z') {
     deslocamento = 0;
   }
-  const int64_t segundos =
-      DiasCivis(ano, mes, dia) * 86400 + hora * 3600 + minuto * 60 + segundo - deslocamento * 60;
+  const int64_t segundos = UnLocalidade::DiasDesdeEpoca(ano, mes, dia) * 86400 + hora * 3600 +
+                           minuto * 60 + segundo - deslocamento * 60;
   return segundos * 1000;
 }
 

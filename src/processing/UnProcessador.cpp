@@ -269,7 +269,8 @@ void TMonitorCTe::TentaMovimento(TFileListBox& lista, const std::string& atual, 
     if (Esperas.MovimentoLongo(atual, Monotonico()))
       RegistraOcorrencia(UnOcorrencias::AGUARDANDO,
                          std::string("não pôde ser movido para ") +
-                             (codigo == 5 ? "Erro" : "Retorno\\OK") + "; nova tentativa a cada passo",
+                             (codigo == 5 ? "Erro" : "Retorno\\OK") +
+                             "; nova tentativa a cada passo",
                          atual, "", true);
     return;
   }

@@ -60,7 +60,9 @@ class TConciliacao {
   bool AvisaDefeito(const std::string& caminho, std::optional<int64_t> gravacao);
   bool DefeitoInalterado(const std::string& caminho, std::optional<int64_t> gravacao) const;
   // The CT-e in doubt of a company, for the window: the sum over all of them.
-  void DefineDuvidas(const std::string& empresa, size_t quantidade) { duvidas_[empresa] = quantidade; }
+  void DefineDuvidas(const std::string& empresa, size_t quantidade) {
+    duvidas_[empresa] = quantidade;
+  }
   size_t Duvidas() const;
 
  private:

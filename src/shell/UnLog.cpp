@@ -7,16 +7,6 @@
 
 namespace {
 
-// Days since 1970-01-01 of a civil date.
-int DiasDesdeEpoca(int ano, int mes, int dia) {
-  ano -= mes <= 2;
-  const int era = (ano >= 0 ? ano : ano - 399) / 400;
-  const int anoDaEra = ano - era * 400;
-  const int diaDoAno = (153 * (mes + (mes > 2 ? -3 : 9)) + 2) / 5 + dia - 1;
-  const int diaDaEra = anoDaEra * 365 + anoDaEra / 4 - anoDaEra / 100 + diaDoAno;
-  return era * 146097 + diaDaEra - 719468;
-}
-
 std::string Digitos(int valor, int largura) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%0*d", largura, valor);
@@ -48,7 +38,8 @@ std::string TLogAtividade::ArquivoDoDia(const UnLocalidade::DataHora& d) const {
 void TLogAtividade::Registra(const std::string& texto) {
   if (pasta_.empty()) return;
   const UnLocalidade::DataHora agora = Relogio();
-  const int hoje = DiasDesdeEpoca(agora.iAno, agora.iMes, agora.iDia);
+  const int hoje =
+      static_cast<int>(UnLocalidade::DiasDesdeEpoca(agora.iAno, agora.iMes, agora.iDia));
   if (hoje != diaLimpo_) {
     if (!UnArquivos::ExistePasta(pasta_)) UnArquivos::CriaPasta(pasta_);
     ApagaAntigos(agora);
@@ -62,12 +53,13 @@ void TLogAtividade::Registra(const std::string& texto) {
 }
 
 void TLogAtividade::ApagaAntigos(const UnLocalidade::DataHora& hoje) const {
-  const int limite = DiasDesdeEpoca(hoje.iAno, hoje.iMes, hoje.iDia) - DIAS_GUARDADOS;
+  const int64_t limite =
+      UnLocalidade::DiasDesdeEpoca(hoje.iAno, hoje.iMes, hoje.iDia) - DIAS_GUARDADOS;
   for (const std::string& nome : UnArquivos::ListaArquivos(pasta_, "MonitorCTe-????????.log")) {
     const std::string data = nome.substr(11, 8);
     if (data.find_first_not_of("0123456789") != std::string::npos) continue;
-    const int dia = DiasDesdeEpoca(std::stoi(data.substr(0, 4)), std::stoi(data.substr(4, 2)),
-                                   std::stoi(data.substr(6, 2)));
+    const int64_t dia = UnLocalidade::DiasDesdeEpoca(
+        std::stoi(data.substr(0, 4)), std::stoi(data.substr(4, 2)), std::stoi(data.substr(6, 2)));
     if (dia < limite) UnArquivos::ApagaArquivo(pasta_ + UnArquivos::SEPARADOR + nome);
   }
 }

@@ -182,7 +182,8 @@ class TMonitorCTe {
   // The answers of a rejected or denied document, told with the authority's reason.
   void RegistraRecusa(const std::string& status, const std::string& motivo,
                       const std::string& arquivo, const std::string& chave);
-  // Shows the file of an occurrence selected in its folder, when it lies in a company's tree:
+  // Shows the file of an occurrence selected in its folder, when it lies in a company's tree
+  // under the CT-e root:
   // the path comes back from the log's text, which must not choose what is opened.
   void MostraArquivoDaOcorrencia(const std::string& arquivo);
   // Hands the shell what earlier runs of this day told.

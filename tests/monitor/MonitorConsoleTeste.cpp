@@ -321,8 +321,9 @@ TEST(MonitorConsole, ArquivoDoTransmissorSupreARespostaQueNaoVeioEOEnvioEmDuvida
   documento.prot.chCTe = arquivada;
   documento.cnpj = CNPJ;
   const UnLocalidade::DataHora hoje = UnLocalidade::Agora();
-  const std::string arquivo = c.inst.Autorizados(CNPJ) + UnFuncoesCTe::AnoMes(hoje.iAno, hoje.iMes) +
-                              "/CTe" + arquivada + "-procCTe.xml";
+  const std::string arquivo = c.inst.Autorizados(CNPJ) +
+                              UnFuncoesCTe::AnoMes(hoje.iAno, hoje.iMes) + "/CTe" + arquivada +
+                              "-procCTe.xml";
   EscreveArquivo(arquivo, R::DocumentoAutorizado(documento));
   fs::last_write_time(arquivo, fs::file_time_type::clock::now() - std::chrono::minutes(10));
   EscreveArquivo(c.inst.Erro(CNPJ) + "CTe" + emDuvida + "-cte.xml",
@@ -342,7 +343,8 @@ TEST(MonitorConsole, ArquivoDoTransmissorSupreARespostaQueNaoVeioEOEnvioEmDuvida
   fs::remove(pedido);
   R::InfProt prot;
   prot.chCTe = emDuvida;
-  R::EscreveResposta(c.inst.Retorno(CNPJ) + "CTe" + emDuvida + "-sit.xml", R::Situacao("100", prot));
+  R::EscreveResposta(c.inst.Retorno(CNPJ) + "CTe" + emDuvida + "-sit.xml",
+                     R::Situacao("100", prot));
   ASSERT_TRUE(p->EsperaSaida("CT-e em dúvida: 0", 20)) << p->Saida();
   EXPECT_FALSE(fs::exists(pedido));
   p->Sinal(SIGINT);

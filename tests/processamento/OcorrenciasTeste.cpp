@@ -170,7 +170,7 @@ TEST_F(OcorrenciasDoPasso, SoMostraArquivosDasPastasDasEmpresas) {
       {empresa + "Erro/CTe" + R::CHAVE_1 + "-pro-rec.xml", true},
       {empresa + "Envio", true},
       {empresa + "../../etc/passwd", false},
-      {inst.sRaizCTe + "99999999000199/Erro/a.xml", false},
+      {inst.sRaizCTe + "a.xml", false},
       {"/bin/sh", false},
       {empresa + "Erro/a\" & calc.exe & \".xml", false},
   };

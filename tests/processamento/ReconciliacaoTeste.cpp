@@ -220,7 +220,8 @@ TEST(RegistroDuvidas, VinteAHoraNoMaximoEUmaPorCTeAHora) {
   registro.Relogio = [&] { return agora; };
   ASSERT_TRUE(registro.Carrega(pasta.Caminho() + "/"));
   for (int i = 0; i < 25; ++i) {
-    const std::string chave = "351206123456780001995700100000" + std::to_string(1000 + i) + "1000012345";
+    const std::string chave =
+        "351206123456780001995700100000" + std::to_string(1000 + i) + "1000012345";
     EXPECT_TRUE(registro.Registra({chave, "CTe" + chave, "1", "teste", 0, 0, false}));
   }
   EXPECT_FALSE(registro.Registra({R::CHAVE_1.substr(0, 43), "x", "1", "", 0, 0, false}));

@@ -435,6 +435,12 @@ TEST_F(JanelaPrincipal, OcorrenciasNaPaginaUmBalaoParaVariasEDuploCliqueAbreOArq
   clique.hdr.hwndFrom = lista;
   clique.hdr.idFrom = TfrmPrincipal::ID_LST_OCORRENCIAS;
   clique.hdr.code = NM_DBLCLK;
+  clique.iItem = 3;  // a file the CT-e tree does not hold: not shown
+  SendMessageW(frm.Handle(), WM_NOTIFY, clique.hdr.idFrom, reinterpret_cast<LPARAM>(&clique));
+  EXPECT_TRUE(pedidos.empty());
+  monitor.it_sPastaRaizCTe = "C:\\CTe\\";
+  SendMessageW(frm.Handle(), WM_NOTIFY, clique.hdr.idFrom, reinterpret_cast<LPARAM>(&clique));
+  EXPECT_TRUE(pedidos.empty()) << "in the CT-e root, not in a company's folder";
   clique.iItem = 1;
   SendMessageW(frm.Handle(), WM_NOTIFY, clique.hdr.idFrom, reinterpret_cast<LPARAM>(&clique));
   ASSERT_EQ(pedidos.size(), 1u);

@@ -409,6 +409,55 @@ TEST(MonitorCTe, ComClienteFirebirdGravaARespostaNoBancoDoServidorEMoveOArquivo)
   }));
 }
 
+// The share gone for seven seconds, ticks meeting it: no box opens, the monitor goes on, and
+// an answer that comes afterwards is recorded.
+TEST(MonitorCTe, PastaDadosForaAlgunsSegundosNaoAbreCaixaNemEncerra) {
+  EXIGE_SERVIDOR_FIREBIRD();
+  namespace R = RespostasTeste;
+  const std::string CNPJ = "11111111000111";
+  PastaTemporaria pasta;
+  const std::string sPastaErp = Janelas(pasta / "Sistema");
+  const std::string sDados = Janelas(pasta / "Dados");
+  const std::string sRaizCTe = Janelas(pasta / "CTe");
+  const std::wstring exe = InstalaMonitor(sPastaErp, sDados + "\\", "127.0.0.1/3050");
+  EscreveArquivo(sPastaErp + "\\DebugarDelphi.tmp", "");
+  BancoTeste banco("127.0.0.1/3050:" + sDados + "\\ERP.FDB");
+  banco.DefineRaizCTe(sRaizCTe);
+  const int32_t id = banco.AdicionaCTe(banco.AdicionaEmpresa(CNPJ), R::CHAVE_1);
+  const std::wstring erp = UnTextoLargo::Largo(sPastaErp) + L"\\quelvixEmpresa.exe";
+  ASSERT_TRUE(CopyFileW(exe.c_str(), erp.c_str(), FALSE));
+  Processo programaErp(erp, UnTextoLargo::Largo(sPastaErp), true);
+  ASSERT_TRUE(programaErp.Iniciado());
+  SetEnvironmentVariableW(L"QUELVIX_MONITOR_INTERVALO_MS", L"1000");
+  Processo monitor(exe, UnTextoLargo::Largo(sPastaErp));
+  SetEnvironmentVariableW(L"QUELVIX_MONITOR_INTERVALO_MS", nullptr);
+  ASSERT_TRUE(monitor.Iniciado());
+  const HWND aviso = EsperaCaixaMensagem(monitor.Pid());  // self-update is off here
+  ASSERT_NE(aviso, nullptr);
+  ConfirmaCaixaMensagem(aviso);
+  ASSERT_TRUE(Espera([&] { return IsWindow(aviso) == FALSE; }));
+
+  const std::wstring dados = UnTextoLargo::Largo(sDados), fora = dados + L"-fora";
+  ASSERT_TRUE(MoveFileW(dados.c_str(), fora.c_str()));
+  Sleep(7000);
+  const HWND caixa = JanelaDoProcesso(monitor.Pid(), L"#32770");
+  EXPECT_EQ(caixa, nullptr) << UnTextoLargo::Estreito(TextoCaixaMensagem(caixa));
+  ASSERT_TRUE(MoveFileW(fora.c_str(), dados.c_str()));
+  const std::string sRetorno = sRaizCTe + "\\" + CNPJ + "\\Retorno\\";
+  R::EscreveResposta(sRetorno + R::NomeSituacao(R::CHAVE_1), R::Situacao("100", R::InfProt{}));
+  const std::string sRespondida = sRetorno + "OK\\" + R::NomeSituacao(R::CHAVE_1);
+  EXPECT_TRUE(Espera([&] { return Existe(sRespondida); }, 60000));
+  EXPECT_EQ(banco.Texto("select CD_ST_CTE from MOV_CTE_RET where ID_CTE = " + std::to_string(id)),
+            "100");
+  EXPECT_EQ(JanelaDoProcesso(monitor.Pid(), L"#32770"), nullptr);
+  const HWND principal = JanelaDoProcesso(monitor.Pid(), TfrmPrincipal::CLASSE);
+  ASSERT_NE(principal, nullptr);
+  PostMessageW(principal, WM_COMMAND, TfrmPrincipal::ID_SAIR1, 0);
+  DWORD codigo = 99;
+  ASSERT_TRUE(monitor.Termina(codigo));
+  EXPECT_EQ(codigo, 0u);
+}
+
 TEST(MonitorCTe, NovaVersaoPublicadaPassaAVezAoAtualizadorComAsPastasSemBrancos) {
   EXIGE_SERVIDOR_FIREBIRD();
   // Blanks in the folders, as in "Transportes Modelo": the updater takes each as one token.
