@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int64_t AVISO_AUSENTE_MS = 10LL * 60 * 1000;
-constexpr int64_t DESISTENCIA_MS = 24LL * 60 * 60 * 1000;
 constexpr const char* UNIDANFE = "c:\\unimake\\uninfe\\unidanfe.exe";
 
 std::string RetornaMesAtual() {
@@ -94,6 +92,7 @@ void TMonitorCTe::ImprimeDocumento(const UnRegistroImpressao::AutorizacaoPendent
   // Recorded right after the start: a run that ends in between prints it again at its next
   // pass, since a second copy is better than none. Once started it is known as printed, also
   // when the record cannot be written now.
+  FalhasImpressao_.Esquece(autorizacao.sChave, autorizacao.sProtocolo);
   if (!RegistroImpressao.MarcaImpressa(autorizacao.sChave, autorizacao.sProtocolo))
     Log.Registra("impressão do CT-e " + std::to_string(id) +
                  " feita, registro de impressão sem gravação: gravada quando puder");
@@ -107,18 +106,15 @@ void TMonitorCTe::FalhaImpressao(const UnRegistroImpressao::AutorizacaoPendente&
                                  const std::string& arquivo) {
   const std::string& chave = autorizacao.sChave;
   const std::string& protocolo = autorizacao.sProtocolo;
-  const int64_t agora = Monotonico();
-  const int64_t falhando = agora - RegistroImpressao.FalhaDesde(chave, protocolo, agora);
   const std::string cte = "CT-e " + std::to_string(autorizacao.iID_CTe);
-  // A day on this run's clock, or since it was recorded for runs that end every night.
-  if (falhando >= DESISTENCIA_MS ||
-      RegistroImpressao.PendenteHaMais(chave, protocolo, UnRegistroImpressao::DIAS_PENDENTE)) {
+  using UnFalhasImpressao::Destino;
+  const Destino destino = FalhasImpressao_.Falha(
+      chave, protocolo, Monotonico(),
+      RegistroImpressao.PendenteHaMais(chave, protocolo, UnRegistroImpressao::DIAS_PENDENTE));
+  if (destino == Destino::Desiste) {
     RegistroImpressao.MarcaDesistida(chave, protocolo);
     Log.Registra("impressão do " + cte + " abandonada após um dia pendente: " + motivo);
-    return;
-  }
-  if (!aviso.empty() && falhando >= AVISO_AUSENTE_MS &&
-      RegistroImpressao.AvisaAusencia(chave, protocolo)) {
+  } else if (destino == Destino::Avisa && !aviso.empty()) {
     Log.Registra("impressão do " + cte + " aguardando: " + motivo);
     RegistraOcorrencia(UnOcorrencias::IMPRESSAO_PENDENTE, aviso, arquivo, chave, true);
   }

@@ -59,7 +59,6 @@ bool TRegistroImpressao::Marca(const Chave& chave, char estado, int32_t id) {
   entrada.cEstado = estado;
   if (id) entrada.iID_CTe = id;
   entrada.iMarcadaEm = Relogio();
-  if (estado != PENDENTE) ausencias_.erase(chave);
   if (bLegivel_) {
     entradas_[chave] = entrada;
     if (Grava()) {
@@ -99,16 +98,6 @@ bool TRegistroImpressao::PendenteHaMais(const std::string& chave, const std::str
   const auto i = entradas_.find({chave, protocolo});
   return i != entradas_.end() && i->second.cEstado == PENDENTE &&
          Relogio() - i->second.iMarcadaEm > dias * MS_POR_DIA;
-}
-
-int64_t TRegistroImpressao::FalhaDesde(const std::string& chave, const std::string& protocolo,
-                                         int64_t agora) {
-  return ausencias_.try_emplace({chave, protocolo}, Ausencia{agora, false}).first->second.iDesde;
-}
-
-bool TRegistroImpressao::AvisaAusencia(const std::string& chave, const std::string& protocolo) {
-  Ausencia& ausencia = ausencias_[{chave, protocolo}];
-  return !std::exchange(ausencia.bAvisada, true);
 }
 
 std::string TRegistroImpressao::Temporario() const { return arquivo_ + SUFIXO_TEMPORARIO; }

@@ -48,13 +48,6 @@ class TRegistroImpressao {
   // Whether the pending entry was marked more than `dias` days ago (time of day).
   bool PendenteHaMais(const std::string& chave, const std::string& protocolo, int dias) const;
 
-  // A pending authorisation could not be printed at `agora` (monotonic ms: its document
-  // missing, the program not starting): since when this run has failed it. Forgotten once the
-  // entry is marked otherwise.
-  int64_t FalhaDesde(const std::string& chave, const std::string& protocolo, int64_t agora);
-  // True the first time only, for the notice that the document is still missing.
-  bool AvisaAusencia(const std::string& chave, const std::string& protocolo);
-
   std::function<int64_t()> Relogio = UnLocalidade::AgoraMilissegundos;
 
  private:
@@ -62,10 +55,6 @@ class TRegistroImpressao {
     char cEstado = 'P';      // pending, printed or given up
     int32_t iID_CTe = 0;
     int64_t iMarcadaEm = 0;  // milliseconds since 1970, UTC
-  };
-  struct Ausencia {
-    int64_t iDesde = 0;
-    bool bAvisada = false;
   };
   using Chave = std::pair<std::string, std::string>;
   std::string Temporario() const;
@@ -75,8 +64,7 @@ class TRegistroImpressao {
   std::string arquivo_;
   bool bLegivel_ = true;
   std::map<Chave, Entrada> entradas_;
-  std::map<Chave, Entrada> porGravar_;   // printed or given up, not yet on disk
-  std::map<Chave, Ausencia> ausencias_;  // this run's, never written
+  std::map<Chave, Entrada> porGravar_;  // printed or given up, not yet on disk
 };
 
 }  // namespace UnRegistroImpressao

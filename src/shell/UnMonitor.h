@@ -19,6 +19,7 @@
 #include "platform/UnXml.h"
 #include "processing/UnArquivosEmEspera.h"
 #include "processing/UnArquivosMantidos.h"
+#include "processing/UnFalhasImpressao.h"
 #include "processing/UnFilaTransmissor.h"
 #include "processing/UnListaArquivos.h"
 #include "processing/UnLeituraAutorizados.h"
@@ -341,6 +342,7 @@ class TMonitorCTe {
   UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;
   std::map<std::string, UnFilaTransmissor::TObservacaoFila> filasObservadas_;  // by folder
   UnReconciliacao::TConciliacao Conciliacao_;
+  UnFalhasImpressao::TFalhasImpressao FalhasImpressao_;
   UnRegistroDuvidas::TRegistroDuvidas Duvidas_;  // the current company's
   void ReconciliaDocumento(const std::string& caminho, const std::string& nome, bool bEvento,
                            const std::set<std::string>& emRetorno);
