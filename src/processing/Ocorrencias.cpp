@@ -100,8 +100,8 @@ void TMonitorCTe::VerificaTransmissor() {
   if (!vigiaTransmissor_.Conhece(it_sCNPJEmpresa))
     vigiaTransmissor_.Adota(it_sCNPJEmpresa, Dito() == "parado", agora);
   const auto mudanca = vigiaTransmissor_.Avalia(
-      it_sCNPJEmpresa, filasObservadas_[envio].Le(envio, agora),
-      filasObservadas_[processamento].Le(processamento, agora), agora);
+      it_sCNPJEmpresa, vigiaTransmissor_.Observa(envio, agora),
+      vigiaTransmissor_.Observa(processamento, agora), agora);
   if (!mudanca) return;
   const std::string texto = mudanca->bParado ? "parado" : "enviando";
   const bool bDito = Dito() == texto;

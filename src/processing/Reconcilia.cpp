@@ -171,7 +171,6 @@ void TMonitorCTe::RegistraDuvida(const std::string& chave, const std::string& id
 
 void TMonitorCTe::EncerraDuvida(const std::string& chave, const std::string& desfecho,
                                 bool bAlerta) {
-  if (!Duvidas_.Contem(chave)) return;
   if (Duvidas_.Encerra(chave))
     RegistraOcorrencia(UnOcorrencias::DUVIDA_ENCERRADA, desfecho, "", chave, bAlerta);
 }

@@ -55,6 +55,10 @@ class TVigiaTransmissor {
   void Adota(const std::string& empresa, bool bParado, int64_t agora) {
     estados_[empresa] = {bParado, agora};
   }
+  // What this run has seen of a queue folder (see TObservacaoFila).
+  Fila Observa(const std::string& pasta, int64_t agora) {
+    return observacoes_[pasta].Le(pasta, agora);
+  }
   // The company's queue was found stalled at its last timed pass.
   bool Parado(const std::string& empresa) const {
     const auto i = estados_.find(empresa);
@@ -67,6 +71,7 @@ class TVigiaTransmissor {
     int64_t iDesde = 0;  // when it became what it is
   };
   std::map<std::string, Estado> estados_;
+  std::map<std::string, TObservacaoFila> observacoes_;  // by folder
 };
 
 }  // namespace UnFilaTransmissor

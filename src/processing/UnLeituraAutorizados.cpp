@@ -27,6 +27,16 @@ int Campo(const std::string& t, size_t i, size_t n) {
   return valor;
 }
 
+// The authority's answer to a document: its status, protocol, time and reason.
+void LeResposta(const UnXml::XmlElemento& resposta, const char* campoData,
+                DocumentoLido& documento) {
+  documento.sStatus = resposta.TextoFilho("cStat");
+  documento.sProtocolo = resposta.TextoFilho("nProt");
+  documento.sData = resposta.TextoFilho(campoData);
+  documento.sMotivo =
+      UnFuncoesCTe::CortaTexto(resposta.TextoFilho("xMotivo"), UnLeituraRespostas::MAXIMO_MOTIVO);
+}
+
 }  // namespace
 
 DocumentoLido LeDocumento(const UnXml::XmlDocumento& doc) {
@@ -43,10 +53,7 @@ DocumentoLido LeDocumento(const UnXml::XmlDocumento& doc) {
     documento.sChave = evento.TextoFilho("chCTe");
     documento.sAmbiente = evento.TextoFilho("tpAmb");
     documento.sTipoEvento = evento.TextoFilho("tpEvento");
-    documento.sStatus = registro.TextoFilho("cStat");
-    documento.sProtocolo = registro.TextoFilho("nProt");
-    documento.sData = registro.TextoFilho("dhRegEvento");
-    documento.sMotivo = registro.TextoFilho("xMotivo");
+    LeResposta(registro, "dhRegEvento", documento);
     // The authority's answer names the document too: both must agree.
     if (registro.TextoFilho("chCTe") != documento.sChave) documento.sChave.clear();
   } else {
@@ -57,13 +64,8 @@ DocumentoLido LeDocumento(const UnXml::XmlDocumento& doc) {
     documento.sCNPJ = cte.ElementoFilho("emit").TextoFilho("CNPJ");
     documento.sAmbiente = infProt.TextoFilho("tpAmb");
     documento.sChave = infProt.TextoFilho("chCTe");
-    documento.sStatus = infProt.TextoFilho("cStat");
-    documento.sProtocolo = infProt.TextoFilho("nProt");
-    documento.sData = infProt.TextoFilho("dhRecbto");
-    documento.sMotivo = infProt.TextoFilho("xMotivo");
+    LeResposta(infProt, "dhRecbto", documento);
   }
-  documento.sMotivo =
-      UnFuncoesCTe::CortaTexto(documento.sMotivo, UnLeituraRespostas::MAXIMO_MOTIVO);
   return documento;
 }
 

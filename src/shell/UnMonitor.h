@@ -340,7 +340,6 @@ class TMonitorCTe {
   TEpisodio episodioImpressao_;             // the printing program does not start
   std::map<std::string, TEpisodio> episodiosTrava_;  // by company: its lock cannot be taken
   UnFilaTransmissor::TVigiaTransmissor vigiaTransmissor_;
-  std::map<std::string, UnFilaTransmissor::TObservacaoFila> filasObservadas_;  // by folder
   UnReconciliacao::TConciliacao Conciliacao_;
   UnFalhasImpressao::TFalhasImpressao FalhasImpressao_;
   UnRegistroDuvidas::TRegistroDuvidas Duvidas_;  // the current company's
